@@ -1,0 +1,23 @@
+# Adds every listed folder that has a CMakeLists.txt of its own.
+macro(quillmere_add_folders)
+    foreach(folder ${ARGN})
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/CMakeLists.txt)
+            add_subdirectory(${folder})
+        endif()
+    endforeach()
+endmacro()
+
+# quillmere_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV K=V ...])
+# One GoogleTest executable run as one CTest test, headless, with the build's bin folder known.
+function(quillmere_add_test name)
+    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} quillmere_test_support GTest::gtest GTest::gmock)
+    add_test(NAME ${name} COMMAND ${name})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    set_tests_properties(${name} PROPERTIES
+        TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QTWEBENGINE_DISABLE_SANDBOX=1;QUILLMERE_BIN_DIR=${CMAKE_BINARY_DIR}/bin;QUILLMERE_SOURCE_DIR=${CMAKE_SOURCE_DIR};QUILLMERE_CRASH_NOTICE=/bin/true;${T_ENV}")
+endfunction()

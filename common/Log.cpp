@@ -1,0 +1,113 @@
+#include "Log.h"
+
+#include "ProgramDirectory.h"
+#include "Utilities.h"
+
+#include <QFile>
+
+#include <ctime>
+#include <deque>
+#include <mutex>
+
+namespace {
+
+std::mutex logMutex;
+std::deque<LogEntry>& entries()
+{
+    static std::deque<LogEntry> list;
+    return list;
+}
+
+QString levelTag(int level)
+{
+    switch (level) {
+    case LogNormal:
+        return QStringLiteral("  NormalSysInfoLog   ");
+    case LogWarn:
+        return QStringLiteral("  WarnSysInfoLog   ");
+    case LogError:
+        return QStringLiteral("  ErrorSysInfoLog   ");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+QString BuildLogLine(int64_t time, int level, const QString& message)
+{
+    QString line;
+    std::time_t t = static_cast<std::time_t>(time);
+    std::tm local{};
+    if (localtime_r(&t, &local)) {
+        char buffer[16];
+        if (std::strftime(buffer, sizeof buffer, "%H:%M:%S", &local) > 0)
+            line = QString::fromLatin1(buffer);
+    }
+    line += levelTag(level);
+    line += message;
+    if (line.size() > kMaxLogLineLength)
+        line.truncate(kMaxLogLineLength);
+    line.remove(QLatin1Char('%'));
+    return line;
+}
+
+void Log(const QString& message, int level)
+{
+    LogEntry entry;
+    entry.time = static_cast<int64_t>(std::time(nullptr));
+    entry.level = level;
+    entry.message = message;
+    entry.line = BuildLogLine(entry.time, level, message);
+    std::lock_guard lock(logMutex);
+    auto& list = entries();
+    list.push_back(std::move(entry));
+    if (list.size() > static_cast<size_t>(kMaxLogEntries))
+        list.pop_front();
+}
+
+void LogFormat(int level, const char* format, int value)
+{
+    Log(QString::asprintf(format, value), level);
+}
+
+void LogFormat(int level, const char* format, int first, int second)
+{
+    Log(QString::asprintf(format, first, second), level);
+}
+
+bool WriteLogFile(const QString& fileName)
+{
+    std::lock_guard lock(logMutex);
+    QFile file(JoinPath(ProgramDirectory(), fileName));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray bytes;
+    for (const LogEntry& entry : entries()) {
+        bytes += entry.line.toUtf8();
+        bytes += '\n';
+    }
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+QList<LogEntry> LogEntries()
+{
+    std::lock_guard lock(logMutex);
+    return QList<LogEntry>(entries().begin(), entries().end());
+}
+
+QList<QString> LogLinesContaining(const QString& part)
+{
+    std::lock_guard lock(logMutex);
+    QList<QString> lines;
+    for (const LogEntry& entry : entries())
+        if (entry.message.contains(part))
+            lines.append(entry.line);
+    return lines;
+}
+
+void ClearLog()
+{
+    std::lock_guard lock(logMutex);
+    entries().clear();
+}

@@ -1,0 +1,100 @@
+#include "ProgramDirectory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cstring>
+#include <mutex>
+#include <unistd.h>
+
+namespace {
+
+std::mutex homeMutex;
+QString& homeValue()
+{
+    static QString home;
+    return home;
+}
+
+QString withSlash(QString path)
+{
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
+QString defaultHome()
+{
+    const QByteArray env = qgetenv("QUILLMERE_HOME");
+    if (!env.isEmpty())
+        return QString::fromLocal8Bit(env);
+    QByteArray xdg = qgetenv("XDG_DATA_HOME");
+    if (xdg.isEmpty())
+        return QDir::homePath() + QStringLiteral("/.local/share/Quillmere");
+    return QString::fromLocal8Bit(xdg) + QStringLiteral("/Quillmere");
+}
+
+} // namespace
+
+QString ProgramDirectory()
+{
+    std::lock_guard lock(homeMutex);
+    if (homeValue().isEmpty()) {
+        const QString home = QDir(defaultHome()).absolutePath();
+        QDir().mkpath(home);
+        homeValue() = withSlash(home);
+    }
+    return homeValue();
+}
+
+bool SetProgramDirectory(const QString& directory)
+{
+    const QString absolute = QDir(directory).absolutePath();
+    if (!QDir().mkpath(absolute))
+        return false;
+    std::lock_guard lock(homeMutex);
+    homeValue() = withSlash(absolute);
+    return true;
+}
+
+bool InitProgramDirectory(int argc, char** argv)
+{
+    QString home;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc)
+            home = QString::fromLocal8Bit(argv[i + 1]);
+        else if (std::strncmp(argv[i], "--home=", 7) == 0)
+            home = QString::fromLocal8Bit(argv[i] + 7);
+    }
+    if (home.isEmpty())
+        home = defaultHome();
+    return SetProgramDirectory(home);
+}
+
+QString ExecutableDirectory()
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return {};
+    buffer[n] = '\0';
+    return withSlash(QFileInfo(QString::fromLocal8Bit(buffer)).absolutePath());
+}
+
+QString LockDirectory()
+{
+    const QString dir = ProgramDirectory() + QStringLiteral("lock/");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+void EnsureDeliveredFiles()
+{
+    Q_INIT_RESOURCE(common_files);
+    const QString target = ProgramDirectory() + QStringLiteral("Show.html");
+    if (!QFile::exists(target) && QFile::copy(QStringLiteral(":/quillmere/Show.html"), target))
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                          QFile::ReadOther);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// The home: every file the programs keep lives here. It ends in "/".
+// Chosen once at start by InitProgramDirectory: `--home DIR`, else $QUILLMERE_HOME,
+// else $XDG_DATA_HOME/Quillmere (default ~/.local/share/Quillmere).
+QString ProgramDirectory();
+
+// Picks the home from the command line and the environment and creates it.
+// Returns false when the folder cannot be created.
+bool InitProgramDirectory(int argc, char** argv);
+
+// Sets the home directly (tests, tools). Creates the folder.
+bool SetProgramDirectory(const QString& directory);
+
+// The folder of the running executable, ending in "/"; siblings such as the server live here.
+QString ExecutableDirectory();
+
+// `<home>/lock/`, where the lock files of the database files live.
+QString LockDirectory();
+
+// Copies the files delivered with the program (Show.html) into the home when missing.
+void EnsureDeliveredFiles();
