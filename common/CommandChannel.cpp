@@ -1,0 +1,234 @@
+#include "CommandChannel.h"
+
+#include "ChannelSocketPath.h"
+#include "Log.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+// Owns one socket descriptor.
+class SocketFd {
+public:
+    explicit SocketFd(int fd) : fd_(fd) {}
+    ~SocketFd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    SocketFd(const SocketFd&) = delete;
+    SocketFd& operator=(const SocketFd&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+int connectTo(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    if (name.isEmpty() || name.size() >= static_cast<int>(sizeof address.sun_path))
+        return -1;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool sendAll(int fd, const void* data, size_t size)
+{
+    const auto* p = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::send(fd, p, size, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
+CommandChannel::CommandChannel() = default;
+
+CommandChannel::~CommandChannel()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    stateChanged_.notify_all();
+    wake_.Set();
+    if (sender_.joinable())
+        sender_.join();
+}
+
+CommandChannel& CommandChannel::Process()
+{
+    // Never destroyed: the sender thread ends with the process.
+    static CommandChannel* channel = new CommandChannel;
+    return *channel;
+}
+
+void CommandChannel::StartChannel(const QString& peerTitle)
+{
+    {
+        std::lock_guard lock(mutex_);
+        peerTitle_ = peerTitle;
+        peerPath_ = peerTitle.isEmpty() ? QString() : ChannelSocketPath(peerTitle);
+    }
+    FindPeer();
+    if (!sender_.joinable())
+        sender_ = std::thread([this] { SenderLoop(); });
+}
+
+void CommandChannel::SetPeerMissingCallback(std::function<void(int)> callback)
+{
+    std::lock_guard lock(mutex_);
+    peerMissing_ = std::move(callback);
+}
+
+void CommandChannel::Queue(std::deque<PendingRecord>& queue, PendingRecord record, bool atFront)
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (atFront)
+            queue.push_front(std::move(record));
+        else
+            queue.push_back(std::move(record));
+    }
+    wake_.Set();
+}
+
+void CommandChannel::QueueSmall(const SmallMessage& record, bool atFront)
+{
+    auto bytes = std::make_shared<LargeMessage>();
+    std::memcpy(bytes->bytes, &record, kSmallMessageSize);
+    Queue(small_, {std::move(bytes), kSmallMessageSize, record.code}, atFront);
+}
+
+void CommandChannel::QueueLarge(const LargeMessage& record, bool atFront)
+{
+    Queue(large_, {std::make_shared<LargeMessage>(record), kLargeMessageSize, record.Code()}, atFront);
+}
+
+int CommandChannel::FindPeer() const
+{
+    QString path;
+    {
+        std::lock_guard lock(mutex_);
+        if (peerTitle_.isEmpty())
+            return PeerTitleEmpty;
+        path = peerPath_;
+    }
+    SocketFd fd(connectTo(path));
+    return fd.get() >= 0 ? PeerFound : PeerMissing;
+}
+
+int CommandChannel::Deliver(const PendingRecord& record) const
+{
+    QString path;
+    {
+        std::lock_guard lock(mutex_);
+        if (peerTitle_.isEmpty())
+            return PeerTitleEmpty;
+        path = peerPath_;
+    }
+    SocketFd fd(connectTo(path));
+    if (fd.get() < 0)
+        return PeerMissing;
+    const uint32_t length = static_cast<uint32_t>(record.size); // little-endian host
+    if (!sendAll(fd.get(), &length, sizeof length) || !sendAll(fd.get(), record.bytes->bytes, length))
+        return PeerMissing;
+    // The peer answers once its handler has returned; no answer means not delivered.
+    unsigned char ack = 0;
+    for (;;) {
+        const ssize_t n = ::recv(fd.get(), &ack, 1, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n == 1 ? PeerFound : PeerMissing;
+    }
+}
+
+void CommandChannel::SleepRetry()
+{
+    std::unique_lock lock(mutex_);
+    stateChanged_.wait_for(lock, std::chrono::milliseconds(retryIntervalMs_), [this] { return stopping_; });
+}
+
+void CommandChannel::DrainQueue(std::deque<PendingRecord>& queue)
+{
+    for (;;) {
+        PendingRecord record;
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_ || queue.empty())
+                return;
+            record = std::move(queue.front());
+            queue.pop_front();
+            delivering_ = true;
+        }
+        const int result = Deliver(record);
+        if (result == PeerFound) {
+            Log(QStringLiteral("SendData = ") + CommandName(record.code));
+            {
+                std::lock_guard lock(mutex_);
+                delivering_ = false;
+            }
+            stateChanged_.notify_all();
+            continue;
+        }
+        std::function<void(int)> callback;
+        {
+            std::lock_guard lock(mutex_);
+            callback = peerMissing_;
+        }
+        if (callback)
+            callback(result);
+        {
+            std::lock_guard lock(mutex_);
+            queue.push_front(std::move(record));
+            delivering_ = false;
+        }
+        wake_.Set();
+        SleepRetry();
+    }
+}
+
+void CommandChannel::SenderLoop()
+{
+    for (;;) {
+        wake_.Wait();
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_)
+                return;
+        }
+        DrainQueue(small_);
+        DrainQueue(large_);
+        stateChanged_.notify_all();
+    }
+}
+
+bool CommandChannel::WaitUntilIdle(int timeoutMs)
+{
+    std::unique_lock lock(mutex_);
+    return stateChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [this] { return small_.empty() && large_.empty() && !delivering_; });
+}

@@ -1,0 +1,32 @@
+#include "CQuillmereApp.h"
+
+#include "CMainDlg.h"
+#include "CrashHandler.h"
+#include "ProgramDirectory.h"
+#include "ServerLauncher.h"
+#include "SingleInstance.h"
+#include "TerminationSignals.h"
+
+#include <QApplication>
+
+int CQuillmereApp::Run(int argc, char** argv)
+{
+    SingleInstance instance(QStringLiteral("QuillmereClientExe"));
+    if (!instance.IsFirst())
+        return 0;
+
+    QApplication app(argc, argv);
+    EnsureDeliveredFiles();
+
+    // The window listens before the server starts, so the server's first record finds it.
+    CMainDlg window;
+    if (!window.Initialise())
+        return 1;
+    ServerLauncher::Start();
+    window.show();
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Requested, &window, &QWidget::close);
+    const int result = app.exec();
+    ReleaseCrashHandlerLock();
+    return result;
+}

@@ -1,0 +1,10 @@
+#include "CQuillmereApp.h"
+#include "ProgramStart.h"
+
+int main(int argc, char** argv)
+{
+    if (!BeginProgram(argc, argv))
+        return 1;
+    CQuillmereApp reader;
+    return reader.Run(argc, argv);
+}
