@@ -1,0 +1,66 @@
+#include "PageDocumentBuilder.h"
+
+#include "TextDecoding.h"
+
+QString DecodePageText(const QByteArray& bytes) {
+    const QString text = DecodeGb18030(bytes);
+    if (DeclaresUtf8(text))
+        return DecodeUtf8(bytes);
+    return text;
+}
+
+bool DeclaresUtf8(const QString& text) {
+    const qsizetype headEnd = text.indexOf(QLatin1String("</head>"));
+    if (headEnd < 0)
+        return false;
+    qsizetype charset = text.indexOf(QLatin1String("charset=utf-8"));
+    if (charset < 0)
+        charset = text.indexOf(QLatin1String("charset=\"utf-8\""));
+    if (charset <= 0 || charset >= headEnd)
+        return false;
+    const qsizetype tagStart = text.lastIndexOf(u'<', charset);
+    if (tagStart <= 0)
+        return false;
+    const qsizetype meta = text.indexOf(QLatin1String("meta"), tagStart);
+    return meta >= 0 && meta < charset;
+}
+
+bool CutPageBody(const QString& text, QString* body) {
+    const qsizetype open = text.indexOf(QLatin1String("<body"));
+    if (open < 0)
+        return false;
+    const qsizetype openEnd = text.indexOf(u'>', open);
+    if (openEnd < 0)
+        return false;
+    const qsizetype close = text.indexOf(QLatin1String("</body"), openEnd + 1);
+    if (close < 0)
+        return false;
+    if (body)
+        *body = text.mid(openEnd + 1, close - openEnd - 1);
+    return true;
+}
+
+DocumentPtr BuildPageDocument(const QString& shellHtml, const QString& bodyHtml,
+                              const QString& pageAddress, const QString& documentUrl) {
+    // Splicing the content into the shell's text and parsing the whole gives the tree that
+    // replacing the body's inner HTML gives, without a second parse.
+    QString html;
+    const qsizetype open = shellHtml.indexOf(QLatin1String("<body"));
+    const qsizetype openEnd = open >= 0 ? shellHtml.indexOf(u'>', open) : -1;
+    const qsizetype close = openEnd >= 0 ? shellHtml.indexOf(QLatin1String("</body"), openEnd) : -1;
+    if (close >= 0) {
+        html.reserve(shellHtml.size() + bodyHtml.size());
+        html += QStringView(shellHtml).left(openEnd + 1);
+        html += bodyHtml;
+        html += QStringView(shellHtml).mid(close);
+    } else {
+        // A shell without a usable body still gives a document with the content as body.
+        html = QStringLiteral("<!DOCTYPE html><html><head></head><body>") + bodyHtml +
+               QStringLiteral("</body></html>");
+    }
+    return std::make_shared<const HtmlDocument>(html, pageAddress, documentUrl);
+}
+
+DocumentPtr ParseSnapshotDocument(const QString& html, const QString& pageAddress) {
+    return std::make_shared<const HtmlDocument>(html, pageAddress, pageAddress);
+}
