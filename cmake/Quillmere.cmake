@@ -15,12 +15,16 @@ macro(quillmere_add_folders)
     endforeach()
 endmacro()
 
-# quillmere_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV K=V ...])
+# quillmere_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV K=V ...] [TIMEOUT s] [NO_MAIN])
 # One GoogleTest executable run as one CTest test, headless, with the build's bin folder known.
+# Without NO_MAIN the test gets a main that creates a QCoreApplication.
 function(quillmere_add_test name)
-    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
+    cmake_parse_arguments(T "NO_MAIN" "TIMEOUT" "SOURCES;LIBS;ENV" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     target_link_libraries(${name} PRIVATE ${T_LIBS} quillmere_test_support GTest::gtest GTest::gmock)
+    if(NOT T_NO_MAIN)
+        target_link_libraries(${name} PRIVATE quillmere_test_main)
+    endif()
     add_test(NAME ${name} COMMAND ${name})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 300)
