@@ -2,6 +2,7 @@
 
 #include "CMainDlg.h"
 #include "CrashHandler.h"
+#include "CatalogueFile.h"
 #include "ProgramDirectory.h"
 #include "ServerLauncher.h"
 #include "SingleInstance.h"
@@ -17,6 +18,7 @@ int CQuillmereApp::Run(int argc, char** argv)
 
     QApplication app(argc, argv);
     EnsureDeliveredFiles();
+    EnsureCatalogueFile();
 
     // The window listens before the server starts, so the server's first record finds it.
     CMainDlg window;

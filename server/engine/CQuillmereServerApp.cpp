@@ -2,6 +2,7 @@
 
 #include "CQuillmereServerDlg.h"
 #include "Log.h"
+#include "CatalogueFile.h"
 #include "ProgramDirectory.h"
 #include "Settings.h"
 #include "SingleInstance.h"
@@ -38,6 +39,7 @@ int CQuillmereServerApp::Run(int argc, char** argv)
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     EnsureDeliveredFiles();
+    EnsureCatalogueFile();
     // The runtime locale stays as it is: every text this program writes is UTF-8.
     pictureModule = ReadSettingInt(QStringLiteral("ModuleValid"), QStringLiteral("GetImg"), 1) != 0;
     FillDispatchTable();
