@@ -1,0 +1,18 @@
+#include "FetchThreads.h"
+
+#include "DirectFetcher.h"
+#include "PageLoader.h"
+
+#include <chrono>
+#include <thread>
+
+void StartFetchThreads(const std::function<void()>& startNavigatingLoader, int pauseMs,
+                       int pageLoaders, int directFetchers) {
+    for (int i = 0; i < pageLoaders; ++i)
+        StartPageLoaderThread();
+    std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    if (startNavigatingLoader)
+        startNavigatingLoader();
+    for (int i = 0; i < directFetchers; ++i)
+        StartDirectFetchThread();
+}

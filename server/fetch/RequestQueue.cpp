@@ -1,0 +1,107 @@
+#include "RequestQueue.h"
+
+#include <chrono>
+
+void RequestQueue::Push(const WebpageInfo& request, bool atFront) {
+    {
+        std::lock_guard lock(mutex_);
+        if (atFront)
+            items_.push_front(request);
+        else
+            items_.push_back(request);
+        flag_.store(true);
+    }
+    cv_.notify_one();
+    std::function<void()> listener;
+    {
+        std::lock_guard lock(listenerMutex_);
+        listener = listener_;
+    }
+    if (listener)
+        listener();
+}
+
+bool RequestQueue::Take(WebpageInfo* request, const std::function<bool(const WebpageInfo&)>& choose,
+                        bool fallbackToFirst) {
+    std::lock_guard lock(mutex_);
+    if (items_.empty()) {
+        flag_.store(false);
+        return false;
+    }
+    auto chosen = items_.end();
+    for (auto it = items_.begin(); it != items_.end(); ++it) {
+        if (!choose || choose(*it)) {
+            chosen = it;
+            break;
+        }
+    }
+    if (chosen == items_.end()) {
+        if (!fallbackToFirst)
+            return false;
+        chosen = items_.begin();
+    }
+    *request = std::move(*chosen);
+    items_.erase(chosen);
+    if (items_.empty())
+        flag_.store(false);
+    return true;
+}
+
+bool RequestQueue::TakeFirst(WebpageInfo* request) {
+    return Take(request, nullptr, true);
+}
+
+void RequestQueue::Promote(const QStringList& addresses) {
+    std::lock_guard lock(mutex_);
+    std::deque<WebpageInfo> first;
+    std::deque<WebpageInfo> rest;
+    for (auto& item : items_) {
+        if (addresses.contains(item.address))
+            first.push_back(std::move(item));
+        else
+            rest.push_back(std::move(item));
+    }
+    for (auto& item : rest)
+        first.push_back(std::move(item));
+    items_ = std::move(first);
+}
+
+bool RequestQueue::WaitForWork(int milliseconds) {
+    std::unique_lock lock(mutex_);
+    const uint64_t generation = wakeGeneration_;
+    cv_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                 [&] { return !items_.empty() || wakeGeneration_ != generation; });
+    return !items_.empty();
+}
+
+void RequestQueue::WakeAll() {
+    {
+        std::lock_guard lock(mutex_);
+        ++wakeGeneration_;
+    }
+    cv_.notify_all();
+}
+
+void RequestQueue::SetPushListener(std::function<void()> listener) {
+    std::lock_guard lock(listenerMutex_);
+    listener_ = std::move(listener);
+}
+
+int RequestQueue::Size() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(items_.size());
+}
+
+QStringList RequestQueue::Addresses() const {
+    std::lock_guard lock(mutex_);
+    QStringList list;
+    for (const auto& item : items_)
+        list.append(item.address);
+    return list;
+}
+
+void RequestQueue::Clear() {
+    std::lock_guard lock(mutex_);
+    items_.clear();
+    flag_.store(false);
+}
