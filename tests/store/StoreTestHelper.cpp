@@ -6,6 +6,7 @@
 #include "Log.h"
 #include "ProgramDirectory.h"
 #include "ThreadDatabase.h"
+#include "Utilities.h"
 
 #include <QMap>
 
