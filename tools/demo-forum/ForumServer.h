@@ -1,0 +1,65 @@
+#pragma once
+
+#include "DemoHosts.h"
+#include "DemoOptions.h"
+#include "FaultPlan.h"
+#include "ForumModel.h"
+#include "LoginDesk.h"
+#include "SitePageRenderer.h"
+#include "ThreadPageRenderer.h"
+
+#include <QByteArray>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+} // namespace httplib
+
+// One answer before faults are applied to it.
+struct DemoReply {
+    int status = 200;
+    std::string contentType = "text/html; charset=utf-8";
+    QByteArray body;
+    std::vector<std::pair<std::string, std::string>> headers;
+};
+
+// Serves every virtual host of the sample forum, and the control addresses under
+// "/__control/" on any host, from one loopback port.
+class ForumServer {
+public:
+    ForumServer(ForumModel& model, const DemoOptions& options);
+    ~ForumServer();
+    ForumServer(const ForumServer&) = delete;
+    ForumServer& operator=(const ForumServer&) = delete;
+
+    // Binds 127.0.0.1 (the socket listens from here on); the port, or -1.
+    int Bind(int port);
+    const DemoHosts& Hosts() const { return *hosts_; }
+    // Answers requests until Stop.
+    bool Serve();
+    void Stop();
+
+private:
+    void Handle(const httplib::Request& request, httplib::Response& response);
+    DemoReply Route(DemoHost host, const QString& path, const httplib::Request& request);
+    DemoReply Control(const QString& path, const httplib::Request& request);
+    DemoReply ThreadPageReply(DemoHost host, const QString& path, const httplib::Request& request,
+                              bool* handled);
+    DemoReply Goto(const httplib::Request& request);
+    DemoReply Reply(const httplib::Request& request);
+    DemoReply Passport(const QString& path, const httplib::Request& request);
+    QString LoggedInUser(const httplib::Request& request) const;
+
+    ForumModel& model_;
+    DemoOptions options_;
+    FaultPlan faults_;
+    LoginDesk login_;
+    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<DemoHosts> hosts_;
+    std::unique_ptr<ThreadPageRenderer> threads_;
+    std::unique_ptr<SitePageRenderer> site_;
+};
