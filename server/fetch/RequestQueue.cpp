@@ -1,5 +1,8 @@
 #include "RequestQueue.h"
 
+#include "ThreadRegistry.h"
+
+#include <algorithm>
 #include <chrono>
 
 void RequestQueue::Push(const WebpageInfo& request, bool atFront) {
@@ -67,10 +70,18 @@ void RequestQueue::Promote(const QStringList& addresses) {
 }
 
 bool RequestQueue::WaitForWork(int milliseconds) {
+    // The stop flag has no way to signal this queue, so it is looked at in short slices.
+    constexpr int kStopSliceMs = 100;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     std::unique_lock lock(mutex_);
     const uint64_t generation = wakeGeneration_;
-    cv_.wait_for(lock, std::chrono::milliseconds(milliseconds),
-                 [&] { return !items_.empty() || wakeGeneration_ != generation; });
+    while (items_.empty() && wakeGeneration_ == generation && !StopRequested()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            break;
+        cv_.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(kStopSliceMs)));
+    }
     return !items_.empty();
 }
 

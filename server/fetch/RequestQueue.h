@@ -29,7 +29,8 @@ public:
     // the order within both parts.
     void Promote(const QStringList& addresses);
 
-    // Waits until the queue holds something or `milliseconds` pass or Wake is called.
+    // Waits until the queue holds something, `milliseconds` pass, WakeAll is called or the
+    // stop flag is set.
     // True when there may be work.
     bool WaitForWork(int milliseconds);
     // Releases every waiter (shutdown).

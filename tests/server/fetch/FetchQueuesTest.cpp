@@ -264,11 +264,15 @@ TEST_F(FetchQueuesTest, ThreadsStartLoadersThenNavigatorThenFetchers) {
         WaitUntil([] { return RunningThreadCount() == kPageLoaderThreads + kDirectFetchThreads; }));
     EXPECT_EQ(loadersAtNavigatorStart.load(), kPageLoaderThreads);
 
+    // A thread counts itself before it writes its begin line.
     QStringList begins;
-    for (const LogEntry& entry : LogEntries())
-        if (entry.message.contains("begin!"))
-            begins.append(entry.message.section(' ', 0, 0));
-    ASSERT_EQ(begins.size(), kPageLoaderThreads + kDirectFetchThreads);
+    ASSERT_TRUE(WaitUntil([&] {
+        begins.clear();
+        for (const LogEntry& entry : LogEntries())
+            if (entry.message.contains("begin!"))
+                begins.append(entry.message.section(' ', 0, 0));
+        return begins.size() == kPageLoaderThreads + kDirectFetchThreads;
+    }));
     for (int i = 0; i < begins.size(); ++i)
         EXPECT_EQ(begins[i],
                   i < kPageLoaderThreads ? "BeginGetWebpageBase" : "BeginGetWebpageDirect")
