@@ -14,11 +14,13 @@
 #include <QUrlQuery>
 #include <chrono>
 #include <httplib.h>
+#include <sys/socket.h>
 #include <thread>
 
 namespace {
 
 constexpr int kMaxReplyLength = 5000;
+constexpr size_t kMaxBodyBytes = 1 << 20;
 
 DemoReply htmlReply(const QString& html, int status = 200) {
     DemoReply r;
@@ -67,9 +69,8 @@ QString param(const httplib::Request& request, const char* name) {
 }
 
 // Fields of a form posted as application/x-www-form-urlencoded.
-QUrlQuery formFields(const httplib::Request& request) {
-    QString body =
-        QString::fromUtf8(request.body.data(), static_cast<qsizetype>(request.body.size()));
+QUrlQuery formFields(const std::string& bytes) {
+    QString body = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     body.replace(QLatin1Char('+'), QStringLiteral("%20"));
     return QUrlQuery(body);
 }
@@ -112,11 +113,27 @@ ForumServer::ForumServer(ForumModel& model, const DemoOptions& options)
     server_->new_task_queue = [] { return new httplib::ThreadPool(32); };
     server_->set_keep_alive_timeout(2);
     server_->set_payload_max_length(1 << 20);
-    const auto handler = [this](const httplib::Request& request, httplib::Response& response) {
-        Handle(request, response);
-    };
-    server_->Get(".*", handler);
-    server_->Post(".*", handler);
+    // Only SO_REUSEADDR: a second forum on a taken port must fail, not share it.
+    server_->set_socket_options([](int socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    server_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+        Handle(request, response, {});
+    });
+    // Bodies are read here rather than by the library, whose limit for url-encoded forms
+    // (8 KB) is below a reply of 5000 Chinese characters.
+    server_->Post(".*", [this](const httplib::Request& request, httplib::Response& response,
+                               const httplib::ContentReader& reader) {
+        std::string body;
+        reader([&body](const char* data, size_t length) {
+            if (body.size() + length > kMaxBodyBytes)
+                return false;
+            body.append(data, length);
+            return true;
+        });
+        Handle(request, response, body);
+    });
 }
 
 ForumServer::~ForumServer() = default;
@@ -152,7 +169,8 @@ QString ForumServer::LoggedInUser(const httplib::Request& request) const {
     return {};
 }
 
-void ForumServer::Handle(const httplib::Request& request, httplib::Response& response) {
+void ForumServer::Handle(const httplib::Request& request, httplib::Response& response,
+                         const std::string& body) {
     const QString path = QString::fromStdString(request.path);
     DemoReply reply;
     FaultKind fault = FaultKind::None;
@@ -169,28 +187,30 @@ void ForumServer::Handle(const httplib::Request& request, httplib::Response& res
             reply = htmlReply(
                 QStringLiteral("<html><body><h1>HTTP 500 - server error</h1></body></html>"), 500);
         else
-            reply = Route(host, path, request);
+            reply = Route(host, path, request, body);
     }
     response.status = reply.status;
     for (const auto& [name, value] : reply.headers)
         response.set_header(name.c_str(), value);
-    auto body = std::make_shared<std::string>(reply.body.constData(),
-                                              static_cast<size_t>(reply.body.size()));
+    auto content = std::make_shared<std::string>(reply.body.constData(),
+                                                 static_cast<size_t>(reply.body.size()));
     if (fault == FaultKind::Drop || fault == FaultKind::Truncate) {
         // The length promises the whole body; the connection closes after none or half of it.
-        const size_t sent = fault == FaultKind::Drop ? 0 : body->size() / 2;
-        response.set_content_provider(body->size(), reply.contentType,
-                                      [body, sent](size_t offset, size_t, httplib::DataSink& sink) {
-                                          if (offset < sent)
-                                              sink.write(body->data() + offset, sent - offset);
-                                          return false;
-                                      });
+        const size_t sent = fault == FaultKind::Drop ? 0 : content->size() / 2;
+        response.set_content_provider(
+            content->size(), reply.contentType,
+            [content, sent](size_t offset, size_t, httplib::DataSink& sink) {
+                if (offset < sent)
+                    sink.write(content->data() + offset, sent - offset);
+                return false;
+            });
         return;
     }
-    response.set_content(*body, reply.contentType);
+    response.set_content(*content, reply.contentType);
 }
 
-DemoReply ForumServer::Route(DemoHost host, const QString& path, const httplib::Request& request) {
+DemoReply ForumServer::Route(DemoHost host, const QString& path, const httplib::Request& request,
+                             const std::string& body) {
     const QString lower = path.toLower();
     const bool post = request.method == "POST";
     switch (host) {
@@ -205,7 +225,7 @@ DemoReply ForumServer::Route(DemoHost host, const QString& path, const httplib::
     case DemoHost::Bbs:
     case DemoHost::City: {
         if (lower == QLatin1String("/reply") && post)
-            return Reply(request);
+            return Reply(request, body);
         if (lower == QLatin1String("/goto"))
             return Goto(request);
         if (host == DemoHost::Www && lower == QLatin1String("/bbs/index.shtml"))
@@ -217,7 +237,7 @@ DemoReply ForumServer::Route(DemoHost host, const QString& path, const httplib::
         return handled ? reply : notFound();
     }
     case DemoHost::Passport:
-        return Passport(lower, request);
+        return Passport(lower, request, body);
     case DemoHost::Focus:
         return lower == QLatin1String("/") ? htmlReply(site_->FrontPage()) : notFound();
     case DemoHost::Picture: {
@@ -289,11 +309,11 @@ DemoReply ForumServer::Goto(const httplib::Request& request) {
     return redirect(ThreadAddress(*hosts_, summary->site, summary->board, summary->id, page));
 }
 
-DemoReply ForumServer::Reply(const httplib::Request& request) {
+DemoReply ForumServer::Reply(const httplib::Request& request, const std::string& body) {
     const QString user = LoggedInUser(request);
     if (user.isEmpty())
         return messagePage(QStringLiteral("请先登录后再回复。"), 403);
-    const QUrlQuery fields = formFields(request);
+    const QUrlQuery fields = formFields(body);
     const int id = field(fields, QStringLiteral("thread")).toInt();
     const QString content = field(fields, QStringLiteral("content")).trimmed();
     if (content.isEmpty())
@@ -307,7 +327,8 @@ DemoReply ForumServer::Reply(const httplib::Request& request) {
     return redirect(ThreadAddress(*hosts_, summary->site, summary->board, id, pages), 303);
 }
 
-DemoReply ForumServer::Passport(const QString& path, const httplib::Request& request) {
+DemoReply ForumServer::Passport(const QString& path, const httplib::Request& request,
+                                const std::string& body) {
     const QString cookieTail =
         QStringLiteral("; Domain=") + DemoHosts::CookieDomain() + QStringLiteral("; Path=/");
     if (path == QLatin1String("/vcode")) {
@@ -336,7 +357,7 @@ DemoReply ForumServer::Passport(const QString& path, const httplib::Request& req
         view.codeSerial = login_.CodeSerial();
         return htmlReply(site_->LoginPage(view));
     }
-    const QUrlQuery fields = formFields(request);
+    const QUrlQuery fields = formFields(body);
     const QString user = field(fields, QStringLiteral("userName"));
     const LoginDesk::Outcome outcome = login_.Submit(
         user, field(fields, QStringLiteral("password")), field(fields, QStringLiteral("vc")));

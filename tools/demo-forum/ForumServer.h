@@ -44,14 +44,17 @@ public:
     void Stop();
 
 private:
-    void Handle(const httplib::Request& request, httplib::Response& response);
-    DemoReply Route(DemoHost host, const QString& path, const httplib::Request& request);
+    void Handle(const httplib::Request& request, httplib::Response& response,
+                const std::string& body);
+    DemoReply Route(DemoHost host, const QString& path, const httplib::Request& request,
+                    const std::string& body);
     DemoReply Control(const QString& path, const httplib::Request& request);
     DemoReply ThreadPageReply(DemoHost host, const QString& path, const httplib::Request& request,
                               bool* handled);
     DemoReply Goto(const httplib::Request& request);
-    DemoReply Reply(const httplib::Request& request);
-    DemoReply Passport(const QString& path, const httplib::Request& request);
+    DemoReply Reply(const httplib::Request& request, const std::string& body);
+    DemoReply Passport(const QString& path, const httplib::Request& request,
+                       const std::string& body);
     QString LoggedInUser(const httplib::Request& request) const;
 
     ForumModel& model_;
