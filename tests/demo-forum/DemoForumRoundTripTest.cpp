@@ -155,17 +155,34 @@ TEST_F(RoundTripTest, NeighbourLinksOfAMiddlePageNameTheirPages) {
     }
 }
 
-TEST_F(RoundTripTest, DeletedThreadIsAMissingPageAndThreadPagesAreNormal) {
-    const QString www = forum.Host(QStringLiteral("www.forum"));
-    const DocumentPtr deleted = Load(QStringLiteral("http://") + www +
-                                     QStringLiteral("/publicforum/content/free/1/1005-1.shtml"));
-    ASSERT_TRUE(deleted);
-    EXPECT_EQ(CParseHtml(deleted, QString()).ClassifyErrorPage(), 2);
-    ParsedPageInfo info;
-    QString address;
-    EXPECT_FALSE(ReadPageInfo(deleted, &address, &info));
-    const DocumentPtr normal = Load(Posts(1001).value(QStringLiteral("firstPage")).toString());
-    EXPECT_EQ(CParseHtml(normal, QString()).ClassifyErrorPage(), 0);
+TEST_F(RoundTripTest, ErrorPagesAreToldFromThreadPages) {
+    DemoForumProcess failing({QStringLiteral("--faults"), QStringLiteral("500"),
+                              QStringLiteral("--fault-share"), QStringLiteral("100")});
+    ASSERT_TRUE(failing.Ready());
+    const QString www = QStringLiteral("/publicforum/content/free/1/");
+    const struct {
+        const DemoForumProcess* forum;
+        QString path;
+        int status;
+        int errorClass;
+    } cases[] = {
+        {&forum, www + QStringLiteral("1005-1.shtml"), 200, 2}, // the deleted thread
+        {&forum, www + QStringLiteral("9999-1.shtml"), 404, 2},
+        {&failing, www + QStringLiteral("1001-1.shtml"), 500, 2},
+        {&forum, www + QStringLiteral("1001-1.shtml"), 200, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const HttpAnswer a =
+            HttpGet(c.forum->Port(), c.forum->Host(QStringLiteral("www.forum")), c.path);
+        EXPECT_EQ(a.status, c.status);
+        const DocumentPtr document = loaderDocument(a.body, QStringLiteral("http://x/"));
+        ASSERT_TRUE(document);
+        EXPECT_EQ(CParseHtml(document, QString()).ClassifyErrorPage(), c.errorClass);
+        ParsedPageInfo info;
+        QString address;
+        EXPECT_EQ(ReadPageInfo(document, &address, &info), c.errorClass == 0);
+    }
 }
 
 TEST_F(RoundTripTest, FrontPageGivesForumThreadsOnlyWithRepeatedLinksJoined) {

@@ -184,8 +184,7 @@ void ForumServer::Handle(const httplib::Request& request, httplib::Response& res
         if (fault == FaultKind::Slow)
             std::this_thread::sleep_for(std::chrono::milliseconds(faults_.DelayMs()));
         if (fault == FaultKind::ServerError)
-            reply = htmlReply(
-                QStringLiteral("<html><body><h1>HTTP 500 - server error</h1></body></html>"), 500);
+            reply = htmlReply(ThreadPageRenderer::ServerErrorPage(), 500);
         else
             reply = Route(host, path, request, body);
     }

@@ -241,5 +241,11 @@ QString ThreadPageRenderer::DeletedPage() const {
 
 QString ThreadPageRenderer::NotFoundPage() {
     return HtmlDocument(QStringLiteral("404"), Utf8Meta(),
-                        QStringLiteral("<h1>HTTP 404 - File not found</h1>"));
+                        QStringLiteral("<h1>无法找到网页</h1><p>HTTP 404 - File not found</p>"));
+}
+
+QString ThreadPageRenderer::ServerErrorPage() {
+    // Worded like the forum's own error pages, whose status line follows a heading.
+    return HtmlDocument(QStringLiteral("500"), Utf8Meta(),
+                        QStringLiteral("<h1>网页无法显示</h1><p>HTTP 500 - server error</p>"));
 }

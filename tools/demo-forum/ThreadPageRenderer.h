@@ -20,6 +20,7 @@ public:
 
     QString DeletedPage() const;
     static QString NotFoundPage();
+    static QString ServerErrorPage();
 
 private:
     QString Layout1(const ThreadPage& page, const QString& user) const;
