@@ -899,3 +899,32 @@ TEST_F(DemoForumTest, BadOptionsAndABusyPortStopWithAnError) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(DemoForumStop, TerminationAndClosedInputStopTheForumCleanly) {
+    const struct {
+        const char* how;
+        bool closeInput;
+    } cases[] = {{"terminate", false}, {"close input", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        QProcess p;
+        p.start(
+            BinaryPath(QStringLiteral("QuillmereDemoForum")),
+            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--exit-on-stdin-eof")});
+        ASSERT_TRUE(p.waitForStarted(5000));
+        while (!p.canReadLine() && p.waitForReadyRead(5000)) {
+        }
+        ASSERT_TRUE(p.readLine().startsWith("ready "));
+        if (c.closeInput)
+            p.closeWriteChannel();
+        else
+            p.terminate();
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0);
+    }
+}
+
+} // namespace

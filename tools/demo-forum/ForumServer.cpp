@@ -12,6 +12,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QUrlQuery>
+#include <atomic>
 #include <chrono>
 #include <httplib.h>
 #include <sys/socket.h>
@@ -102,41 +103,52 @@ QString siteName(ThreadSite site) {
 
 ForumServer::ForumServer(ForumModel& model, const DemoOptions& options)
     : model_(model), options_(options), login_(options.seed),
-      server_(std::make_unique<httplib::Server>()) {
+      server_(std::make_unique<httplib::Server>()), server6_(std::make_unique<httplib::Server>()) {
     faults_.SetModes(options.faults);
     faults_.SetShare(options.faultShare);
     faults_.SetDelayMs(options.faultDelayMs);
     faults_.SetFirstHits(options.faultFirst);
     faults_.SetSeed(options.seed);
+    Configure(*server_);
+    Configure(*server6_);
+}
+
+ForumServer::~ForumServer() = default;
+
+void ForumServer::Configure(httplib::Server& server) {
     // Browsers keep several connections per host open; enough workers that idle
     // keep-alive connections never starve new requests.
-    server_->new_task_queue = [] { return new httplib::ThreadPool(32); };
-    server_->set_keep_alive_timeout(2);
-    server_->set_payload_max_length(1 << 20);
+    server.new_task_queue = [] { return new httplib::ThreadPool(32); };
+    server.set_keep_alive_timeout(2);
+    server.set_payload_max_length(kMaxBodyBytes);
     // Only SO_REUSEADDR: a second forum on a taken port must fail, not share it.
-    server_->set_socket_options([](int socket) {
+    server.set_socket_options([](int socket) {
         const int yes = 1;
         setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
-    server_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
+    server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         Handle(request, response, {});
     });
     // Bodies are read here rather than by the library, whose limit for url-encoded forms
     // (8 KB) is below a reply of 5000 Chinese characters.
-    server_->Post(".*", [this](const httplib::Request& request, httplib::Response& response,
-                               const httplib::ContentReader& reader) {
+    server.Post(".*", [this](const httplib::Request& request, httplib::Response& response,
+                             const httplib::ContentReader& reader) {
         std::string body;
-        reader([&body](const char* data, size_t length) {
+        const bool whole = reader([&body](const char* data, size_t length) {
             if (body.size() + length > kMaxBodyBytes)
                 return false;
             body.append(data, length);
             return true;
         });
+        // A body cut short is never taken for the whole form.
+        if (!whole) {
+            response.status = 413;
+            response.set_content("request body too large or incomplete", "text/plain");
+            return;
+        }
         Handle(request, response, body);
     });
 }
-
-ForumServer::~ForumServer() = default;
 
 int ForumServer::Bind(int port) {
     int bound = port;
@@ -146,6 +158,9 @@ int ForumServer::Bind(int port) {
         bound = -1;
     if (bound <= 0)
         return -1;
+    // Some clients try the IPv6 loopback first for ".localhost" names; that address is
+    // served too when the same port is free there.
+    bound6_ = server6_->bind_to_port("::1", bound);
     hosts_ = std::make_unique<DemoHosts>(bound);
     threads_ = std::make_unique<ThreadPageRenderer>(*hosts_);
     site_ = std::make_unique<SitePageRenderer>(*hosts_, model_);
@@ -153,11 +168,38 @@ int ForumServer::Bind(int port) {
 }
 
 bool ForumServer::Serve() {
-    return hosts_ && server_->listen_after_bind();
+    if (!hosts_)
+        return false;
+    std::atomic<int> running{bound6_ ? 2 : 1};
+    const auto listen = [&running](httplib::Server* server) {
+        server->listen_after_bind();
+        --running;
+    };
+    std::thread main4(listen, server_.get());
+    if (bound6_)
+        thread6_ = std::thread(listen, server6_.get());
+    {
+        std::unique_lock lock(stopMutex_);
+        stopWake_.wait(lock, [this] { return stopping_; });
+    }
+    // A stop can come before a listener has started; repeat it until both have ended.
+    while (running > 0) {
+        server_->stop();
+        server6_->stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    main4.join();
+    if (thread6_.joinable())
+        thread6_.join();
+    return true;
 }
 
 void ForumServer::Stop() {
-    server_->stop();
+    {
+        std::lock_guard lock(stopMutex_);
+        stopping_ = true;
+    }
+    stopWake_.notify_all();
 }
 
 QString ForumServer::LoggedInUser(const httplib::Request& request) const {

@@ -9,12 +9,16 @@
 #include "ThreadPageRenderer.h"
 
 #include <QByteArray>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace httplib {
 class Server;
+class ContentReader;
 struct Request;
 struct Response;
 } // namespace httplib
@@ -39,11 +43,12 @@ public:
     // Binds 127.0.0.1 (the socket listens from here on); the port, or -1.
     int Bind(int port);
     const DemoHosts& Hosts() const { return *hosts_; }
-    // Answers requests until Stop.
+    // Answers requests until Stop (which any thread may call, at any time).
     bool Serve();
     void Stop();
 
 private:
+    void Configure(httplib::Server& server);
     void Handle(const httplib::Request& request, httplib::Response& response,
                 const std::string& body);
     DemoReply Route(DemoHost host, const QString& path, const httplib::Request& request,
@@ -61,7 +66,13 @@ private:
     DemoOptions options_;
     FaultPlan faults_;
     LoginDesk login_;
-    std::unique_ptr<httplib::Server> server_;
+    std::unique_ptr<httplib::Server> server_;  // 127.0.0.1
+    std::unique_ptr<httplib::Server> server6_; // ::1, when its port is free
+    bool bound6_ = false;
+    std::thread thread6_;
+    std::mutex stopMutex_;
+    std::condition_variable stopWake_;
+    bool stopping_ = false;
     std::unique_ptr<DemoHosts> hosts_;
     std::unique_ptr<ThreadPageRenderer> threads_;
     std::unique_ptr<SitePageRenderer> site_;
