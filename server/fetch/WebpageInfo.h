@@ -2,6 +2,7 @@
 
 #include "PageTask.h"
 #include "server/parse/HtmlDocument.h"
+#include "server/parse/ParsedPageInfo.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,5 +31,6 @@ struct WebpageInfo {
     int32_t bodyLength = 0;
     bool AwaitNext = false;
     int32_t RepollSeconds = 0;
+    ParsedPageInfo pageInfo; // filled by the page parsers
     PageTask task;
 };
