@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -217,6 +219,40 @@ TEST_F(DbAccessTest, ALockHeldElsewhereFailsAfterTheWaitAndKeepsTheCode) {
     holder.Unlock();
     DbError error;
     EXPECT_TRUE(ExecuteSql(QStringLiteral("select 1;"), kDb, error, 50));
+}
+
+TEST_F(DbAccessTest, ThreadsOfOneProcessTakeTurnsOnOneFile) {
+    // Each writer's batch is one transaction: a reader sees all of it or none of it.
+    constexpr int kBatches = 40, kRowsPerBatch = 10;
+    std::atomic<int> failures{0}, torn{0};
+    const auto writer = [&](int first) {
+        for (int b = 0; b < kBatches; ++b) {
+            DbRowList rows;
+            for (int r = 0; r < kRowsPerBatch; ++r)
+                rows.append(DbRow{QString::number(first + b * kRowsPerBatch + r), "x", ""});
+            DbError error;
+            if (!InsertRows(rows, kDb, QStringLiteral("T"), false, 3, 60, error))
+                ++failures;
+        }
+    };
+    std::thread a(writer, 0), b(writer, 100000);
+    std::thread reader([&] {
+        for (int i = 0; i < 100; ++i) {
+            DbRowList rows;
+            DbError error;
+            if (!QueryRows(QStringLiteral("select count(*) from T;"), rows, error, kDb))
+                ++failures;
+            else if (rows.first().Int(0) % kRowsPerBatch != 0)
+                ++torn;
+        }
+    });
+    a.join();
+    b.join();
+    reader.join();
+    EXPECT_EQ(failures, 0);
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(Select(QStringLiteral("select count(*) from T;")).first()[0],
+              QString::number(2 * kBatches * kRowsPerBatch));
 }
 
 TEST_F(DbAccessTest, StatementTextAfterTheFirstQueryIsNotRun) {
