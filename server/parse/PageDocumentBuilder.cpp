@@ -2,11 +2,28 @@
 
 #include "TextDecoding.h"
 
+namespace {
+
+// The declaration rule needs the text only up to the first "</head>", and ASCII characters of
+// the decoded text come from the same bytes in the same order. So the head alone is decoded to
+// decide, unless the unquoted declaration appears after it (then the whole text decides).
+bool BytesDeclareUtf8(const QByteArray& bytes) {
+    const qsizetype headEnd = bytes.indexOf("</head>");
+    if (headEnd < 0)
+        return false;
+    const qsizetype prefixLength = headEnd + 7;
+    if (bytes.indexOf("charset=utf-8", prefixLength) < 0) {
+        const QString head = DecodeGb18030(bytes.left(prefixLength));
+        if (head.endsWith(QLatin1String("</head>")))
+            return DeclaresUtf8(head);
+    }
+    return DeclaresUtf8(DecodeGb18030(bytes));
+}
+
+} // namespace
+
 QString DecodePageText(const QByteArray& bytes) {
-    const QString text = DecodeGb18030(bytes);
-    if (DeclaresUtf8(text))
-        return DecodeUtf8(bytes);
-    return text;
+    return BytesDeclareUtf8(bytes) ? DecodeUtf8(bytes) : DecodeGb18030(bytes);
 }
 
 bool DeclaresUtf8(const QString& text) {

@@ -42,6 +42,13 @@ TEST(DecodePageText, GbkUnlessUtf8Declared) {
         ("<html><head><meta charset=\"utf-8\"></head><body>" + words + "</body></html>").toUtf8();
     EXPECT_TRUE(DecodePageText(utf8).contains(words));
 
+    // The unquoted form anywhere decides before the quoted one, even when it is in the body.
+    const QByteArray both = ("<html><head><meta charset=\"utf-8\"></head><body>charset=utf-8 " +
+                             words + "</body></html>")
+                                .toUtf8();
+    EXPECT_FALSE(DecodePageText(both).contains(words));
+    EXPECT_FALSE(DeclaresUtf8(QString::fromUtf8(both)));
+
     // The declaration in the body does not count: the UTF-8 bytes are read as GB18030.
     const QByteArray late =
         ("<html><head></head><body><meta charset=utf-8>" + words + "</body></html>").toUtf8();
