@@ -1,6 +1,15 @@
 #include "CQuillmereServerApp.h"
 
 #include "CQuillmereServerDlg.h"
+#include "FetchQueues.h"
+#include "FetchThreads.h"
+#include "FollowWorkflow.h"
+#include "LoginReply.h"
+#include "NavigatingLoader.h"
+#include "OnDemandPages.h"
+#include "PageWalk.h"
+#include "PictureDownloads.h"
+#include "StartupRefresh.h"
 #include "Log.h"
 #include "CatalogueFile.h"
 #include "ProgramDirectory.h"
@@ -25,7 +34,28 @@ bool PictureModuleOn() { return pictureModule.load(); }
 
 void CQuillmereServerApp::FillDispatchTable()
 {
+    using Small = CommandDispatcher;
+    dispatcher_.Set(CDTAddFocusWebpage, [](const LargeMessage& r) { StartFollow(r); });
+    dispatcher_.Set(CDTLogin, [](const LargeMessage& r) { StartLogin(r); });
+    dispatcher_.Set(CDTReply, [](const LargeMessage& r) { StartReply(r); });
+    dispatcher_.Set(CDTRefresh, [](const LargeMessage& r) { RefreshOne(Small::SmallOf(r).a); });
+    dispatcher_.Set(CDTUserSet, [](const LargeMessage& r) {
+        const SmallMessage m = Small::SmallOf(r);
+        FetchChosenPage(m.a, m.b, m.c);
+    });
     dispatcher_.Set(CDTWriteLog, [](const LargeMessage&) { WriteLogFile(QStringLiteral("SvrLog.txt")); });
+    for (const int code : {CDTReadNeedNext, CDTReadNeedLast}) {
+        dispatcher_.Set(code, [code](const LargeMessage& r) {
+            const SmallMessage m = Small::SmallOf(r);
+            Log(QString::asprintf("CDTReadNeedLast ulFocusIndex=%d ulBeginPageNO=%d ulEndPageNO=%d", m.a, m.b, m.c));
+            FetchNeededPages(code == CDTReadNeedNext ? TaskLaterPages : TaskEarlierPages, m.a, m.b, m.c);
+        });
+    }
+    dispatcher_.Set(CDTReadWebpage, [](const LargeMessage& r) { FetchThreadPictures(Small::SmallOf(r).a); });
+    dispatcher_.Set(CDTReadPageNoRang, [](const LargeMessage& r) {
+        const SmallMessage m = Small::SmallOf(r);
+        PrioritisePictures(m.a, m.b, m.c);
+    });
     dispatcher_.Set(CDTLoginCancel, [](const LargeMessage&) { loginCancel = 1; });
 }
 
@@ -36,12 +66,22 @@ int CQuillmereServerApp::Run(int argc, char** argv)
     if (!instance.IsFirst())
         return 0;
 
+    PrepareWebEngine();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
     EnsureDeliveredFiles();
     EnsureCatalogueFile();
     // The runtime locale stays as it is: every text this program writes is UTF-8.
+
+    SetPictureStore(PictureDownloaded);
+    NavigatingLoaderOptions navigation;
+    navigation.loginCancelFlag = &loginCancel;
+    StartFetchThreads([navigation] { StartNavigatingLoaderThread(navigation); });
     pictureModule = ReadSettingInt(QStringLiteral("ModuleValid"), QStringLiteral("GetImg"), 1) != 0;
+    QueueVersionCheck();
+    // Tests shorten the guard's five minutes; nothing else reads these.
+    const int guardMs = qEnvironmentVariableIntValue("QUILLMERE_GUARD_INTERVAL_MS");
+    StartBeginRenovateTianya(30, guardMs > 0 ? guardMs : 300000);
     FillDispatchTable();
 
     CQuillmereServerDlg window(dispatcher_);

@@ -10,18 +10,6 @@ std::atomic<int>& ServerVersionState()
     return state;
 }
 
-std::optional<QStringList> ChooseVersionRow(const QList<QStringList>& rows, const QString& version)
-{
-    for (const QStringList& row : rows) {
-        if (row.size() < 2)
-            continue;
-        if (QString::compare(row[0], version, Qt::CaseSensitive) <= 0 &&
-            QString::compare(row[1], version, Qt::CaseSensitive) >= 0)
-            return row;
-    }
-    return std::nullopt;
-}
-
 bool WaitForVersionCheck(int tries, int intervalMs)
 {
     for (int i = 0; i < tries; ++i) {

@@ -5,7 +5,6 @@
 #include <QStringList>
 
 #include <atomic>
-#include <optional>
 
 // The server's own version, compared with the rows of the maker's version page.
 inline const QString kServerVersion = QStringLiteral("0.93");
@@ -13,10 +12,6 @@ inline const QString kServerVersion = QStringLiteral("0.93");
 // 0 while the check is pending, 1 when a mandatory update was found, 2 when done otherwise.
 enum VersionState : int { VersionPending = 0, VersionMandatory = 1, VersionDone = 2 };
 std::atomic<int>& ServerVersionState();
-
-// The first row whose field 1 is not above and field 2 not below the version, compared
-// as plain text code unit by code unit. A row has eight fields.
-std::optional<QStringList> ChooseVersionRow(const QList<QStringList>& rows, const QString& version);
 
 // Up to `tries` times: wait `intervalMs`, then answer from the state and the stop flag.
 // True when the start-up thread may do its work.

@@ -1,13 +1,12 @@
 #include "TextDecoding.h"
 
 #include <QStringDecoder>
+#include <cerrno>
 #include <iconv.h>
 #include <vector>
 
-namespace {
-
 // Qt knows GB18030 only when it was built with ICU; glibc's iconv always does.
-QString DecodeWithIconv(const QByteArray& bytes) {
+QString DecodeGb18030WithIconv(const QByteArray& bytes) {
     iconv_t converter = iconv_open("UTF-16LE", "GB18030");
     if (converter == iconv_t(-1))
         return QString::fromLatin1(bytes);
@@ -32,13 +31,11 @@ QString DecodeWithIconv(const QByteArray& bytes) {
     return result;
 }
 
-} // namespace
-
 QString DecodeGb18030(const QByteArray& bytes) {
     QStringDecoder decoder("GB18030");
     if (decoder.isValid())
         return decoder.decode(bytes);
-    return DecodeWithIconv(bytes);
+    return DecodeGb18030WithIconv(bytes);
 }
 
 QString DecodeUtf8(const QByteArray& bytes) {

@@ -1,4 +1,5 @@
 #include "PageDocumentBuilder.h"
+#include "TextDecoding.h"
 
 #include <QStringEncoder>
 #include <gtest/gtest.h>
@@ -53,6 +54,17 @@ TEST(DecodePageText, GbkUnlessUtf8Declared) {
     const QByteArray late =
         ("<html><head></head><body><meta charset=utf-8>" + words + "</body></html>").toUtf8();
     EXPECT_FALSE(DecodePageText(late).contains(words));
+}
+
+TEST(DecodeGb18030, IconvFallbackAgreesAndSurvivesBadBytes) {
+    const QString words = QStringLiteral("天涯社区：作者 2012-1-5 €𠀀 abc");
+    const QByteArray bytes = Gb18030(words);
+    EXPECT_EQ(DecodeGb18030(bytes), words);
+    EXPECT_EQ(DecodeGb18030WithIconv(bytes), words);
+    // A lead byte without its trail, inside and at the end, costs a replacement, not the rest.
+    const QString broken = DecodeGb18030WithIconv("ab\xff" + bytes + "\xc4");
+    EXPECT_TRUE(broken.contains(words));
+    EXPECT_TRUE(broken.startsWith("ab"));
 }
 
 TEST(CutPageBody, Rule) {

@@ -1,0 +1,341 @@
+#include "PageWalk.h"
+
+#include "CParseWebpage.h"
+#include "CQuillmereServerApp.h"
+#include "CommandChannel.h"
+#include "FetchQueues.h"
+#include "FollowedThreads.h"
+#include "Log.h"
+#include "PictureDownloads.h"
+#include "ThreadDatabase.h"
+#include "ThreadRegistry.h"
+#include "WalkPlanner.h"
+#include "WebpageInfo.h"
+
+#include <QSet>
+
+#include <thread>
+
+namespace {
+
+void queueWalk(const QString& address, const PageTask& task, bool atFront = false)
+{
+    QueueDownload(address, task, WalkPage, atFront);
+}
+
+QList<NavLink> navLinks(const QList<PageLink>& links)
+{
+    QList<NavLink> result;
+    result.reserve(links.size());
+    for (const PageLink& link : links)
+        result.append({link.pageNo, link.address});
+    return result;
+}
+
+// Queues a batch: the chain step keeps the task, the leaves become type 9. True when
+// anything was queued.
+bool queueBatch(const std::vector<PlannedStep>& steps, const PageTask& task)
+{
+    for (const PlannedStep& step : steps) {
+        PageTask next = task;
+        if (!step.chain)
+            next.type = TaskBatchPage;
+        queueWalk(step.link.address, next);
+    }
+    return !steps.empty();
+}
+
+bool forwardBatch(const WebpageInfo& request, const ParsedPageInfo& info, int target)
+{
+    auto parser = CreateParser(info.layout, request.Document, request.address, info);
+    QList<PageLink> links;
+    if (!parser || !parser->GetNextPageLinks(&links))
+        return false;
+    return queueBatch(ForwardBatch(navLinks(links), target), request.task);
+}
+
+bool backwardBatch(const WebpageInfo& request, const ParsedPageInfo& info, int target)
+{
+    auto parser = CreateParser(info.layout, request.Document, request.address, info);
+    QList<PageLink> links;
+    if (!parser || !parser->GetPrevPageLinks(&links))
+        return false;
+    return queueBatch(BackwardBatch(navLinks(links), target), request.task);
+}
+
+void sendSmall(int code, int a, int b = 0, int c = 0, int d = 0, bool atFront = false)
+{
+    CommandChannel::Process().QueueSmall(MakeSmall(code, a, b, c, d), atFront);
+}
+
+// The address a refresh of this follow starts from: its newest stored page, else its own.
+bool newestAddress(const FollowRecord& row, QString* address)
+{
+    QString url;
+    if (!GetLastPageUrl(row.dbFileName, url))
+        return false;
+    *address = url.isEmpty() ? row.webpageUrl : url;
+    return true;
+}
+
+PageTask taskFor(const FollowRecord& row, int type)
+{
+    PageTask task;
+    task.followNumber = row.focusPageNo;
+    task.type = type;
+    task.databaseFile = row.dbFileName;
+    return task;
+}
+
+} // namespace
+
+bool LoadFollowedThreads() { return FollowedThreads::Instance().Load(); }
+
+void RefreshAllOnStart()
+{
+    for (const FollowRecord& row : FollowedThreads::Instance().Rows()) {
+        QString address;
+        if (!newestAddress(row, &address)) {
+            LogFormat(LogError, "Focus %d get last url error!", row.focusPageNo);
+            continue;
+        }
+        queueWalk(address, taskFor(row, TaskStartupRefresh));
+    }
+}
+
+void QueueGuardPass()
+{
+    FollowedThreads::Instance().ForEach([](const FollowRecord& row) {
+        QString address;
+        if (newestAddress(row, &address))
+            queueWalk(address, taskFor(row, TaskGuardRefresh), true);
+    });
+}
+
+void StartRenovateGuardThread(int intervalMs)
+{
+    std::thread([intervalMs] {
+        ThreadBegin(QStringLiteral("RenovateGuardThread"));
+        for (;;) {
+            GuardWakeEvent().WaitFor(intervalMs);
+            if (StopRequested())
+                break;
+            QueueGuardPass();
+        }
+        ThreadEnd(QStringLiteral("RenovateGuardThread"));
+    }).detach();
+}
+
+void RefreshOne(int focusPageNo)
+{
+    const auto row = FollowedThreads::Instance().Find(focusPageNo);
+    if (!row)
+        return;
+    QString url;
+    if (!GetLastPageUrl(row->dbFileName, url) || url.isEmpty()) {
+        LogFormat(LogError, "Focus %d get last url error!", focusPageNo);
+        return;
+    }
+    queueWalk(url, taskFor(*row, TaskReaderRefresh), true);
+}
+
+void StartNewFollow(const WebpageInfo& request)
+{
+    LoadFollowedThreads();
+    for (const FollowRecord& row : FollowedThreads::Instance().Rows()) {
+        if (row.webpageUrl.compare(request.address, Qt::CaseInsensitive) != 0)
+            continue;
+        PageTask task = request.task;
+        task.type = TaskFollowFirstPage;
+        task.followNumber = row.focusPageNo;
+        task.databaseFile = row.dbFileName;
+        queueWalk(row.webpageUrl, task, true);
+        return;
+    }
+}
+
+bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info)
+{
+    auto parser = CreateParser(info.layout, request.Document, request.address, info);
+    QList<PostRecord> posts;
+    QList<PictureRecord> pictures;
+    if (!parser || !parser->ParsePosts(info.currentPage, &posts, &pictures))
+        return false;
+    const QString& db = request.task.databaseFile;
+    QList<ThreadPost> rows;
+    rows.reserve(posts.size());
+    for (const PostRecord& post : posts)
+        rows.append({info.currentPage, post.author, post.time, post.content});
+    if (!SavePage(db, rows, info.currentPage, request.address))
+        return false;
+    if (!PictureModuleOn() || pictures.isEmpty())
+        return true;
+
+    QList<ThreadPicture> shown;
+    shown.reserve(pictures.size());
+    for (const PictureRecord& p : pictures)
+        shown.append({p.pageNo, p.author, p.time, p.index, p.address});
+    SaveImageInfo(db, shown);
+
+    QList<PictureState> known;
+    ListImageStates(db, known);
+    QSet<QString> seen;
+    for (const PictureState& state : known)
+        seen.insert(state.imgUrl);
+    QList<ThreadPicture> fresh;
+    for (const ThreadPicture& p : shown) {
+        if (seen.contains(p.imgUrl))
+            continue;
+        seen.insert(p.imgUrl);
+        fresh.append(p);
+    }
+    if (fresh.isEmpty() || !SaveImageData(db, fresh))
+        return true;
+    for (const ThreadPicture& p : fresh)
+        QueueThreadPicture(p.imgUrl, request.task.followNumber, db);
+    return true;
+}
+
+void FillGaps(const WebpageInfo& request)
+{
+    const QString& db = request.task.databaseFile;
+    QList<int> stored;
+    if (!ListStoredPages(db, stored))
+        return;
+    const GapFill fill = PlanGapFill(stored);
+    if (fill.kind == GapFill::Nothing)
+        return;
+    QString address;
+    if (fill.useThreadAddress) {
+        const auto row = FollowedThreads::Instance().Find(request.task.followNumber);
+        if (!row)
+            return;
+        address = row->webpageUrl;
+    } else if (!GetPageUrl(db, fill.fromPage, address)) {
+        return;
+    }
+    PageTask task = request.task;
+    task.type = fill.type;
+    task.SetPayloadNumber(0, fill.target);
+    queueWalk(address, task);
+}
+
+void WalkPage(WebpageInfo& request, bool&, bool)
+{
+    ParsedPageInfo info;
+    QString address = request.address;
+    if (!ReadPageInfo(request.Document, &address, &info))
+        return;
+    request.address = address;
+    Log(info.title + QString::asprintf("   %d", info.currentPage));
+
+    PageTask& task = request.task;
+    const int current = info.currentPage;
+    const int last = info.pageCount;
+    if (task.type == TaskFollowFirstPage) {
+        if (last <= kNewestPagesOfNewFollow) {
+            task.type = TaskWalkToPage;
+            task.SetPayloadNumber(0, last);
+        } else {
+            // The newest pages come first; page 1 is stored later by the gap filler.
+            task.type = TaskNewestPages;
+            task.SetPayloadNumber(0, last - kNewestPagesOfNewFollow);
+            queueWalk(info.lastPageAddress, task);
+            return;
+        }
+    }
+
+    if (!StorePage(request, info)) {
+        // Nothing was stored, so the reader is not told and the chain ends; the next
+        // refresh starts again from the newest stored page.
+        Log(QStringLiteral("Store webpage failed: ") + request.address, LogError);
+        return;
+    }
+    sendSmall(CDTNewGetWebpage, task.followNumber, current, 0, 0, true);
+
+    bool queuedMore = false;
+    switch (task.type) {
+    case TaskStartupRefresh:
+        if (info.nextPageAddress.isEmpty())
+            break;
+        if (static_cast<unsigned>(last - current) <= static_cast<unsigned>(kStartupJumpDistance)) {
+            task.type = TaskWalkToPage;
+            task.SetPayloadNumber(0, last);
+            queueWalk(info.nextPageAddress, task);
+        } else {
+            task.type = TaskJumpToLast;
+            task.SetLabel(current, info.nextPageAddress);
+            queueWalk(info.lastPageAddress, task);
+        }
+        queuedMore = true;
+        break;
+    case TaskJumpToLast: {
+        const int from = task.PayloadNumber(0);
+        if (from < current && current - from >= 2 && current - from <= 99) {
+            const QString nextOfFrom = task.Label();
+            task.type = TaskWalkToPage;
+            task.SetPayloadNumber(0, current - 1);
+            queueWalk(nextOfFrom, task);
+            queuedMore = true;
+        } else if (from < current && current - from >= 100) {
+            task.type = TaskNewestPages;
+            task.SetPayloadNumber(0, current - kNewestPagesOfNewFollow);
+            queueWalk(info.prevPageAddress, task);
+            queuedMore = true;
+        }
+        break;
+    }
+    case TaskWalkToPage: {
+        const int target = task.PayloadNumber(0);
+        if (static_cast<unsigned>(current) < static_cast<unsigned>(target))
+            queuedMore = forwardBatch(request, info, target);
+        break;
+    }
+    case TaskNewestPages: {
+        const int target = task.PayloadNumber(0);
+        if (target < current) {
+            queuedMore = backwardBatch(request, info, target);
+        } else {
+            QList<int> stored;
+            if (ListStoredPages(task.databaseFile, stored) && !stored.isEmpty() &&
+                stored.last() - current == kNewestPagesOfNewFollow)
+                sendSmall(CDTGetAllNewestWebpage, task.followNumber);
+        }
+        break;
+    }
+    case TaskGuardRefresh:
+    case TaskReaderRefresh:
+        if (last == current + 1) {
+            queueWalk(info.nextPageAddress, task);
+            queuedMore = true;
+        } else if (task.type == TaskReaderRefresh) {
+            sendSmall(CDTRefresh, task.followNumber);
+        }
+        break;
+    case TaskEarlierPages: {
+        const int first = task.PayloadNumber(0);
+        const int wantedLast = task.PayloadNumber(1);
+        if (wantedLast < current)
+            queuedMore = backwardBatch(request, info, wantedLast);
+        if (!queuedMore)
+            sendSmall(CDTReadNeedLast, task.followNumber, first, current, 1);
+        break;
+    }
+    case TaskLaterPages: {
+        const int first = task.PayloadNumber(0);
+        const int wantedLast = task.PayloadNumber(1);
+        if (current < wantedLast)
+            queuedMore = forwardBatch(request, info, wantedLast);
+        if (!queuedMore)
+            sendSmall(CDTReadNeedNext, task.followNumber, first, current, 1);
+        break;
+    }
+    default:
+        break;
+    }
+
+    const int type = task.type;
+    if (!queuedMore && type != TaskGuardRefresh && type != TaskUserPage && type != TaskBatchPage &&
+        type != TaskReaderRefresh)
+        FillGaps(request);
+}

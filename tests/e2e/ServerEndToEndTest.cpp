@@ -1,0 +1,408 @@
+// The fetch server as a real process against the real sample forum, driven by a stand-in
+// reader, each test in a temporary home of its own.
+#include "Catalogue.h"
+#include "FollowWorkflow.h"
+#include "IniFile.h"
+#include "Settings.h"
+#include "StandInReader.h"
+#include "TempHome.h"
+#include "TestProcesses.h"
+#include "ThreadDatabase.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <thread>
+
+namespace {
+
+// One thread of the sample forum as its control page lists it.
+struct ForumThread {
+    int id = 0;
+    int layout = 0;
+    int pages = 0;
+    QString firstPage;
+    QString title;
+};
+
+class ServerEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(forum.Ready());
+        ReloadHosts();
+    }
+
+    // Starts the server once the stand-in reader listens, as the reader does it.
+    void startServer(const QStringList& iniLines = {})
+    {
+        for (const QString& line : iniLines) {
+            const QStringList parts = line.split(QLatin1Char('/'));
+            IniFile(home.File(QStringLiteral("Quillmere.ini"))).WriteText(parts[0], parts[1], parts[2]);
+        }
+        reader = std::make_unique<StandInReader>();
+        ASSERT_TRUE(reader->Listening());
+        server = std::make_unique<ServerProcess>(home.Path());
+        ASSERT_TRUE(server->Start());
+        ASSERT_NE(reader->WaitFor(CDTSvrRun, 20000), nullptr);
+    }
+
+    // A page of the forum fetched directly; pages other than control pages need their host.
+    QByteArray control(const QString& pathAndQuery, const QString& hostKey = {}) const
+    {
+        httplib::Client client("127.0.0.1", forum.Port());
+        client.set_read_timeout(10, 0);
+        httplib::Headers headers;
+        if (!hostKey.isEmpty())
+            headers.emplace("Host", forum.HostOf(hostKey).toStdString());
+        auto result = client.Get(pathAndQuery.toStdString(), headers);
+        return result && result->status == 200 ? QByteArray::fromStdString(result->body) : QByteArray();
+    }
+
+    ForumThread thread(int id) const
+    {
+        const QJsonArray threads = QJsonDocument::fromJson(control(QStringLiteral("/__control/threads"))).array();
+        for (const auto& value : threads) {
+            const QJsonObject t = value.toObject();
+            if (t.value(QStringLiteral("thread")).toInt() == id)
+                return {id, t.value(QStringLiteral("layout")).toInt(), t.value(QStringLiteral("pages")).toInt(),
+                        t.value(QStringLiteral("firstPage")).toString(), t.value(QStringLiteral("title")).toString()};
+        }
+        return {};
+    }
+
+    // The address of page `page` of a thread whose first page address ends in "-1.shtml".
+    static QString pageAddress(const ForumThread& t, int page)
+    {
+        QString address = t.firstPage;
+        address.replace(QStringLiteral("-1.shtml"), QStringLiteral("-%1.shtml").arg(page));
+        return address;
+    }
+
+    // The follow answer for a follow request, its message and follow number.
+    const StandInReader::Received* follow(const QString& address, const QString& label, qsizetype* from)
+    {
+        *from = reader->All().size();
+        reader->Follow(address, label);
+        return reader->WaitFor(CDTAddFocusWebpage, 30000, {}, *from);
+    }
+
+    static QString answerText(const StandInReader::Received* r) { return FromLarge<AddFocusAnswer>(r->record).message.Get(); }
+    static int answerResult(const StandInReader::Received* r) { return FromLarge<AddFocusAnswer>(r->record).result.Get(); }
+    static int answerFollow(const StandInReader::Received* r) { return FromLarge<AddFocusAnswer>(r->record).focusPageNo.Get(); }
+
+    // Page numbers reported by CDTNewGetWebpage for a follow, with how often each came.
+    QMap<int, int> reportedPages(int focusPageNo) const
+    {
+        QMap<int, int> pages;
+        for (const auto* r : reader->OfCode(CDTNewGetWebpage))
+            if (r->Small().a == focusPageNo)
+                ++pages[r->Small().b];
+        return pages;
+    }
+
+    bool waitForStoredPages(const QString& db, const QList<int>& wanted, int timeoutMs)
+    {
+        return reader->WaitUntil(
+            [&] {
+                QList<int> stored;
+                if (!ListStoredPages(db, stored))
+                    return false;
+                const QSet<int> have(stored.begin(), stored.end());
+                for (int p : wanted)
+                    if (!have.contains(p))
+                        return false;
+                return true;
+            },
+            timeoutMs);
+    }
+
+    static QList<int> range(int from, int to)
+    {
+        QList<int> pages;
+        for (int p = from; p <= to; ++p)
+            pages.append(p);
+        return pages;
+    }
+
+    TempHome home;
+    DemoForumProcess forum{home.File(QStringLiteral("Quillmere.ini"))};
+    std::unique_ptr<StandInReader> reader;
+    std::unique_ptr<ServerProcess> server;
+};
+
+TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely)
+{
+    startServer();
+    const ForumThread t = thread(1001);
+    ASSERT_GT(t.pages, 5);
+    ASSERT_LE(t.pages, 20);
+    qsizetype from = 0;
+    // Following a middle page works from the first page.
+    const auto* answer = follow(pageAddress(t, 3), QStringLiteral("\"") + t.title + QStringLiteral("\""), &from);
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answerResult(answer), 1);
+    EXPECT_EQ(answerText(answer), QStringLiteral("\"") + t.title + QStringLiteral("\"") + kFollowSucceeded);
+    const int focus = answerFollow(answer);
+    ASSERT_GT(focus, 0);
+    EXPECT_EQ(reader->OfCode(CDTAddFocusWebpage).size(), 1);
+
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    EXPECT_EQ(row.webpageUrl, t.firstPage);
+    EXPECT_EQ(row.webpageName, t.title);
+    EXPECT_EQ(row.deleteFocus, 1); // temporary until the reader keeps it
+    EXPECT_EQ(row.pageCount, t.pages);
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+
+    // Every page reported once, and the stored posts are the forum's.
+    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).size() == t.pages; }, 10000));
+    for (int p = 1; p <= t.pages; ++p)
+        EXPECT_EQ(reportedPages(focus).value(p), 1) << "page " << p;
+    QList<ThreadPost> posts;
+    ASSERT_TRUE(ReadWebpageFromDB(row.dbFileName, 1, t.pages, posts));
+    const QJsonArray forumPosts = QJsonDocument::fromJson(control(QStringLiteral("/__control/posts?thread=1001")))
+                                      .object()
+                                      .value(QStringLiteral("posts"))
+                                      .toArray();
+    ASSERT_EQ(posts.size(), forumPosts.size());
+    for (qsizetype i = 0; i < posts.size(); ++i) {
+        const QJsonObject want = forumPosts[i].toObject();
+        EXPECT_EQ(posts[i].pageNo, want.value(QStringLiteral("page")).toInt()) << i;
+        EXPECT_EQ(posts[i].author, want.value(QStringLiteral("author")).toString()) << i;
+        EXPECT_EQ(posts[i].time, want.value(QStringLiteral("time")).toString()) << i;
+        EXPECT_EQ(posts[i].content.trimmed(), want.value(QStringLiteral("content")).toString()) << i;
+    }
+
+    // The same thread again, and a page that is no thread page.
+    answer = follow(t.firstPage, QStringLiteral("again"), &from);
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answerResult(answer), 0);
+    EXPECT_EQ(answerText(answer), QStringLiteral("again") + kFollowAlreadyFollowed);
+    EXPECT_EQ(answerFollow(answer), focus);
+    answer = follow(forum.Url(QStringLiteral("ForumWwwHost"), QStringLiteral("/bbs/index.shtml")), {}, &from);
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answerResult(answer), 0);
+    EXPECT_EQ(answerText(answer), kFollowParseFailed);
+    QList<FollowRecord> follows;
+    ASSERT_TRUE(ListFollowedThreads(follows));
+    EXPECT_EQ(follows.size(), 1);
+}
+
+TEST_F(ServerEndToEnd, MiddlePageNamingItselfFirstIsRefusedOnce)
+{
+    // A copy of a forum page 4 whose navigation lost its "首页" link.
+    const ForumThread t = thread(1001);
+    QByteArray page = control(pageAddress(t, 4).mid(pageAddress(t, 4).indexOf(QLatin1Char('/'), 7)),
+                              QStringLiteral("ForumWwwHost"));
+    ASSERT_FALSE(page.isEmpty());
+    const QByteArray firstLink = QStringLiteral(">首页</a>").toUtf8();
+    const qsizetype at = page.indexOf(firstLink);
+    ASSERT_GT(at, 0);
+    const qsizetype open = page.lastIndexOf("<a", at);
+    page.remove(open, at + firstLink.size() - open);
+    ASSERT_FALSE(page.contains(firstLink));
+
+    httplib::Server copy;
+    std::atomic<int> hits{0};
+    copy.Get("/publicforum/content/free/1/9-4.shtml", [&](const httplib::Request&, httplib::Response& res) {
+        ++hits;
+        res.set_content(page.toStdString(), "text/html; charset=utf-8");
+    });
+    const int port = copy.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { copy.listen_after_bind(); });
+
+    startServer();
+    qsizetype from = 0;
+    const auto* answer = follow(QStringLiteral("http://127.0.0.1:%1/publicforum/content/free/1/9-4.shtml").arg(port), {}, &from);
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answerText(answer), kFollowParseFailed);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    reader->WaitUntil([] { return false; }, 100);
+    EXPECT_EQ(reader->OfCode(CDTAddFocusWebpage).size(), 1);
+    EXPECT_EQ(hits.load(), 1);
+    copy.stop();
+    serving.join();
+}
+
+TEST_F(ServerEndToEnd, LongThreadGetsItsNewestPagesThenItsFirstTenThenWhatTheReaderNeeds)
+{
+    startServer();
+    const ForumThread t = thread(1002);
+    ASSERT_GE(t.pages, 150);
+    qsizetype from = 0;
+    const auto* answer = follow(t.firstPage, {}, &from);
+    ASSERT_NE(answer, nullptr);
+    ASSERT_EQ(answerResult(answer), 1);
+    const int focus = answerFollow(answer);
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    const QList<int> strategy = range(1, 10) + range(t.pages - 20, t.pages);
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, strategy, 60000));
+    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).size() == strategy.size(); }, 10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    reader->WaitUntil([] { return false; }, 100);
+    QList<int> stored;
+    ASSERT_TRUE(ListStoredPages(row.dbFileName, stored));
+    EXPECT_EQ(stored, strategy);
+    EXPECT_EQ(reader->OfCode(CDTGetAllNewestWebpage).size(), 1);
+
+    // Later pages after the first ten, earlier pages before the newest run.
+    from = reader->All().size();
+    reader->Send(MakeSmall(CDTReadNeedNext, focus, 10, 13));
+    const auto* next = reader->WaitFor(CDTReadNeedNext, 30000, {}, from);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->Small().b, 10);
+    EXPECT_EQ(next->Small().c, 13);
+    EXPECT_EQ(next->Small().d, 1);
+    from = reader->All().size();
+    reader->Send(MakeSmall(CDTReadNeedLast, focus, t.pages - 20, t.pages - 23));
+    const auto* earlier = reader->WaitFor(CDTReadNeedLast, 30000, {}, from);
+    ASSERT_NE(earlier, nullptr);
+    EXPECT_EQ(earlier->Small().c, t.pages - 23);
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(11, 13) + range(t.pages - 23, t.pages - 21), 5000));
+
+    // A page chosen by number, through the navigating loader.
+    from = reader->All().size();
+    reader->Send(MakeSmall(CDTUserSet, focus, 60, 60));
+    const auto* chosen = reader->WaitFor(CDTUserSet, 60000, {}, from);
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_EQ(chosen->Small().b, 60);
+    EXPECT_EQ(chosen->Small().d, 1);
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, {60}, 5000));
+}
+
+TEST_F(ServerEndToEnd, GuardStoresANewPageAndTheReaderRefreshAnswers)
+{
+    qputenv("QUILLMERE_GUARD_INTERVAL_MS", "1500");
+    startServer();
+    qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
+    const ForumThread t = thread(1004);
+    qsizetype from = 0;
+    const auto* answer = follow(t.firstPage, {}, &from);
+    ASSERT_NE(answer, nullptr);
+    ASSERT_EQ(answerResult(answer), 1);
+    const int focus = answerFollow(answer);
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+
+    control(QStringLiteral("/__control/grow?thread=1004"));
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, {t.pages + 1}, 15000));
+    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).contains(t.pages + 1); }, 5000));
+
+    // The reader's own refresh with nothing new answers after one download.
+    from = reader->All().size();
+    reader->Send(MakeSmall(CDTRefresh, focus));
+    const auto* refreshed = reader->WaitFor(CDTRefresh, 15000, {}, from);
+    ASSERT_NE(refreshed, nullptr);
+    EXPECT_EQ(refreshed->Small().a, focus);
+}
+
+TEST_F(ServerEndToEnd, PicturesAreStoredOnceAndReportedWithTheirPosts)
+{
+    startServer();
+    const ForumThread t = thread(1003);
+    qsizetype from = 0;
+    const auto* answer = follow(t.firstPage, {}, &from);
+    ASSERT_NE(answer, nullptr);
+    ASSERT_EQ(answerResult(answer), 1);
+    const int focus = answerFollow(answer);
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+
+    QList<ThreadPicture> shown;
+    ASSERT_TRUE(reader->WaitUntil(
+        [&] {
+            QList<PictureState> states;
+            if (!ListImageStates(row.dbFileName, states) || states.isEmpty())
+                return false;
+            for (const auto& s : states)
+                if (s.getOK != 1)
+                    return false;
+            return true;
+        },
+        30000));
+    ASSERT_TRUE(ListPageImages(row.dbFileName, 1, t.pages, shown));
+    QSet<QString> addresses;
+    for (const auto& p : shown)
+        addresses.insert(p.imgUrl);
+    QList<PictureState> states;
+    ASSERT_TRUE(ListImageStates(row.dbFileName, states));
+    EXPECT_EQ(states.size(), addresses.size()); // one download row per address
+
+    // Each picture is reported once, with the stored posts that showed it when it arrived: a
+    // picture shown in several posts (the sticker) comes with several entries, each a real post.
+    ASSERT_TRUE(reader->WaitUntil([&] { return reader->OfCode(CDTGetImg).size() >= addresses.size(); }, 10000));
+    QSet<QString> reported;
+    int groupedReports = 0;
+    for (const auto* r : reader->OfCode(CDTGetImg)) {
+        const auto img = FromLarge<GetImgMessage>(r->record);
+        const QString address = img.pictureAddress.Get();
+        EXPECT_EQ(img.focusPageNo.Get(), focus);
+        EXPECT_FALSE(reported.contains(address)) << address.toStdString();
+        reported.insert(address);
+        int showing = 0;
+        for (const auto& p : shown)
+            showing += p.imgUrl == address;
+        EXPECT_GE(img.entryCount.Get(), 1) << address.toStdString();
+        EXPECT_LE(img.entryCount.Get(), showing) << address.toStdString();
+        groupedReports += img.entryCount.Get() > 1;
+        for (int e = 0; e < img.entryCount.Get(); ++e) {
+            const auto& entry = img.entries[e];
+            const bool isShown = std::any_of(shown.begin(), shown.end(), [&](const ThreadPicture& p) {
+                return p.imgUrl == address && p.pageNo == entry.pageNo.Get() && p.author == entry.author.Get() &&
+                       p.time == entry.time.Get();
+            });
+            EXPECT_TRUE(isShown) << address.toStdString() << " entry " << e;
+        }
+    }
+    EXPECT_EQ(reported, addresses);
+    EXPECT_GE(groupedReports, 1);
+}
+
+TEST_F(ServerEndToEnd, PictureSwitchOffStoresNoPictureRows)
+{
+    startServer({QStringLiteral("ModuleValid/GetImg/0")});
+    const ForumThread t = thread(1003);
+    qsizetype from = 0;
+    const auto* answer = follow(t.firstPage, {}, &from);
+    ASSERT_NE(answer, nullptr);
+    const int focus = answerFollow(answer);
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+    QList<PictureState> states;
+    ASSERT_TRUE(ListImageStates(row.dbFileName, states));
+    EXPECT_TRUE(states.isEmpty());
+    EXPECT_TRUE(reader->OfCode(CDTGetImg).isEmpty());
+}
+
+TEST_F(ServerEndToEnd, FrontPageAndDiscountsArriveAtStart)
+{
+    startServer();
+    ASSERT_NE(reader->WaitFor(CDTTianyaFocus, 40000), nullptr);
+    QList<FocusItem> items;
+    ASSERT_TRUE(ListFrontPageItems(items));
+    EXPECT_FALSE(items.isEmpty());
+    ASSERT_NE(reader->WaitFor(CDTHotRecommend, 10000), nullptr);
+    int discounts = 0;
+    for (const auto* r : reader->OfCode(CDTHotRecommend))
+        discounts += static_cast<int>(HotRecommendItemsOf(r->record).size());
+    EXPECT_GT(discounts, 0);
+}
+
+TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoes)
+{
+    startServer();
+    reader.reset();
+    EXPECT_TRUE(server->WaitForEnd(10000));
+}
+
+} // namespace
