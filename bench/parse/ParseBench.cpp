@@ -5,6 +5,8 @@
 #include "CParseWebpage.h"
 #include "PageDocumentBuilder.h"
 
+#include "AllocatorTuning.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -117,4 +119,13 @@ void BM_StepTree(benchmark::State& state) {
 }
 BENCHMARK(BM_StepTree)->Unit(benchmark::kMillisecond);
 } // namespace
-BENCHMARK_MAIN();
+// Measured with the allocator set up as the server sets it; QUILLMERE_BENCH_PLAIN_MALLOC=1
+// measures with glibc's defaults instead.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIntValue("QUILLMERE_BENCH_PLAIN_MALLOC") != 1)
+        KeepFreedMemoryForReuse();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

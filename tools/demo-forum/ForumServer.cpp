@@ -99,6 +99,14 @@ QString siteName(ThreadSite site) {
     return QStringLiteral("bbs");
 }
 
+// The library listens with a backlog of 5: seven fetch threads connecting at once while
+// its accept thread waits for a core overflow it, and a dropped connection attempt costs
+// the client a one-second retry. Listening again on the bound socket only widens the queue.
+void WidenBacklog(int socket) {
+    if (socket >= 0)
+        ::listen(socket, SOMAXCONN);
+}
+
 } // namespace
 
 ForumServer::ForumServer(ForumModel& model, const DemoOptions& options)
@@ -109,22 +117,23 @@ ForumServer::ForumServer(ForumModel& model, const DemoOptions& options)
     faults_.SetDelayMs(options.faultDelayMs);
     faults_.SetFirstHits(options.faultFirst);
     faults_.SetSeed(options.seed);
-    Configure(*server_);
-    Configure(*server6_);
+    Configure(*server_, &socket4_);
+    Configure(*server6_, &socket6_);
 }
 
 ForumServer::~ForumServer() = default;
 
-void ForumServer::Configure(httplib::Server& server) {
+void ForumServer::Configure(httplib::Server& server, int* listenSocket) {
     // Browsers keep several connections per host open; enough workers that idle
     // keep-alive connections never starve new requests.
     server.new_task_queue = [] { return new httplib::ThreadPool(32); };
     server.set_keep_alive_timeout(2);
     server.set_payload_max_length(kMaxBodyBytes);
     // Only SO_REUSEADDR: a second forum on a taken port must fail, not share it.
-    server.set_socket_options([](int socket) {
+    server.set_socket_options([listenSocket](int socket) {
         const int yes = 1;
         setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        *listenSocket = socket;
     });
     server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
         Handle(request, response, {});
@@ -161,6 +170,9 @@ int ForumServer::Bind(int port) {
     // Some clients try the IPv6 loopback first for ".localhost" names; that address is
     // served too when the same port is free there.
     bound6_ = server6_->bind_to_port("::1", bound);
+    WidenBacklog(socket4_);
+    if (bound6_)
+        WidenBacklog(socket6_);
     hosts_ = std::make_unique<DemoHosts>(bound);
     threads_ = std::make_unique<ThreadPageRenderer>(*hosts_);
     site_ = std::make_unique<SitePageRenderer>(*hosts_, model_);

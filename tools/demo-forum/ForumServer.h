@@ -48,7 +48,7 @@ public:
     void Stop();
 
 private:
-    void Configure(httplib::Server& server);
+    void Configure(httplib::Server& server, int* listenSocket);
     void Handle(const httplib::Request& request, httplib::Response& response,
                 const std::string& body);
     DemoReply Route(DemoHost host, const QString& path, const httplib::Request& request,
@@ -69,6 +69,8 @@ private:
     std::unique_ptr<httplib::Server> server_;  // 127.0.0.1
     std::unique_ptr<httplib::Server> server6_; // ::1, when its port is free
     bool bound6_ = false;
+    int socket4_ = -1; // the listening sockets, recorded when the library creates them
+    int socket6_ = -1;
     std::thread thread6_;
     std::mutex stopMutex_;
     std::condition_variable stopWake_;
