@@ -1,5 +1,7 @@
 #include "PageWalk.h"
 
+#include "CParseHtml.h"
+
 #include "CParseWebpage.h"
 #include "CQuillmereServerApp.h"
 #include "CommandChannel.h"
@@ -224,8 +226,15 @@ void WalkPage(WebpageInfo& request, bool&, bool)
 {
     ParsedPageInfo info;
     QString address = request.address;
-    if (!ReadPageInfo(request.Document, &address, &info))
+    if (!ReadPageInfo(request.Document, &address, &info)) {
+        // The chain ends here either way; a forum error page (a thread deleted or moved, a
+        // server fault) is worth a line, so a follow that stopped growing can be explained.
+        if (CParseHtml(request.Document, request.address).ClassifyErrorPage() != 0) {
+            LogFormat(LogError, "FocusIndex=%d failed get webpage! \n", request.task.followNumber);
+            Log(QStringLiteral("RetryGetWebpage = ") + request.address, LogError);
+        }
         return;
+    }
     request.address = address;
     Log(info.title + QString::asprintf("   %d", info.currentPage));
 

@@ -1,6 +1,8 @@
 // The fetch server as a real process against the real sample forum, driven by a stand-in
 // reader, each test in a temporary home of its own.
+#include "CParseTianyaFocus.h"
 #include "Catalogue.h"
+#include "PageDocumentBuilder.h"
 #include "FollowWorkflow.h"
 #include "IniFile.h"
 #include "Settings.h"
@@ -9,6 +11,7 @@
 #include "TestProcesses.h"
 #include "ThreadDatabase.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <iostream>
 #include <thread>
 
 namespace {
@@ -36,6 +40,29 @@ protected:
     {
         ASSERT_TRUE(forum.Ready());
         ReloadHosts();
+    }
+
+    // A failed test shows the end of the server's log, which says what the server did.
+    void TearDown() override
+    {
+        if (!HasFailure() || !reader || !server || !server->Running())
+            return;
+        const QStringList lines = serverLog().split(QLatin1Char('\n'));
+        std::cerr << "--- end of the server's log\n";
+        for (qsizetype i = std::max<qsizetype>(0, lines.size() - 60); i < lines.size(); ++i)
+            std::cerr << lines[i].toStdString() << '\n';
+    }
+
+    // The server's log as it writes it on the reader's request.
+    QString serverLog()
+    {
+        const QString file = home.File(QStringLiteral("SvrLog.txt"));
+        QFile::remove(file);
+        reader->Send(MakeSmall(CDTWriteLog));
+        reader->WaitUntil([&] { return QFile::exists(file); }, 3000);
+        reader->WaitUntil([] { return false; }, 100);
+        QFile log(file);
+        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
     }
 
     // Starts the server once the stand-in reader listens, as the reader does it.
@@ -390,12 +417,146 @@ TEST_F(ServerEndToEnd, FrontPageAndDiscountsArriveAtStart)
     ASSERT_NE(reader->WaitFor(CDTTianyaFocus, 40000), nullptr);
     QList<FocusItem> items;
     ASSERT_TRUE(ListFrontPageItems(items));
-    EXPECT_FALSE(items.isEmpty());
+
+    // Stored in the order the page shows them: the same list our parser reads from the page.
+    const QString frontAddress = forum.Url(QStringLiteral("ForumFocusHost"), QStringLiteral("/"));
+    QList<FocusItem> shown;
+    CParseTianyaFocus(ParseSnapshotDocument(QString::fromUtf8(control(QStringLiteral("/"), QStringLiteral("ForumFocusHost"))),
+                                            frontAddress),
+                      frontAddress)
+        .Parse(&shown);
+    ASSERT_FALSE(shown.isEmpty());
+    ASSERT_EQ(items.size(), shown.size());
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].focusType, shown[i].focusType) << i;
+        EXPECT_EQ(items[i].focusTitle, shown[i].focusTitle) << i;
+        EXPECT_EQ(items[i].focusUrl, shown[i].focusUrl) << i;
+    }
     ASSERT_NE(reader->WaitFor(CDTHotRecommend, 10000), nullptr);
     int discounts = 0;
     for (const auto* r : reader->OfCode(CDTHotRecommend))
         discounts += static_cast<int>(HotRecommendItemsOf(r->record).size());
     EXPECT_GT(discounts, 0);
+}
+
+TEST_F(ServerEndToEnd, ThreadDeletedOnTheForumIsLoggedAndKeepsItsPages)
+{
+    qputenv("QUILLMERE_GUARD_INTERVAL_MS", "1000");
+    startServer();
+    qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
+    const ForumThread t = thread(1001);
+    qsizetype from = 0;
+    const auto* answer = follow(t.firstPage, {}, &from);
+    ASSERT_NE(answer, nullptr);
+    ASSERT_EQ(answerResult(answer), 1);
+    const int focus = answerFollow(answer);
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+    QList<ThreadPost> before;
+    ASSERT_TRUE(ReadWebpageFromDB(row.dbFileName, 1, t.pages, before));
+
+    control(QStringLiteral("/__control/delete?thread=1001"));
+    const QString failure = QString::asprintf("FocusIndex=%d failed get webpage!", focus);
+    ASSERT_TRUE(reader->WaitUntil([&] { return serverLog().contains(failure); }, 15000));
+
+    QList<ThreadPost> after;
+    ASSERT_TRUE(ReadWebpageFromDB(row.dbFileName, 1, t.pages, after));
+    ASSERT_EQ(after.size(), before.size());
+    for (qsizetype i = 0; i < after.size(); ++i)
+        EXPECT_EQ(after[i].content, before[i].content) << i;
+    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    EXPECT_EQ(row.pageCount, t.pages);
+}
+
+// The answer to a login request, waited for after `from`.
+const StandInReader::Received* LogIn(StandInReader& reader, const QString& user, const QString& password,
+                                     const QString& code)
+{
+    const qsizetype from = reader.All().size();
+    auto request = MakeRecord<LoginRequest>(CDTLogin);
+    request.userName.Set(user);
+    request.password.Set(password);
+    request.verifyCode.Set(code);
+    reader.Send(ToLarge(request));
+    return reader.WaitFor(CDTLogin, 60000, {}, from);
+}
+
+TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThread)
+{
+    qputenv("QUILLMERE_GUARD_INTERVAL_MS", "600000");
+    startServer();
+    qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
+    const ForumThread t = thread(1004);
+    qsizetype from = 0;
+    const auto* answer = follow(t.firstPage, {}, &from);
+    ASSERT_NE(answer, nullptr);
+    ASSERT_EQ(answerResult(answer), 1);
+    const int focus = answerFollow(answer);
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+
+    // A wrong password makes the forum ask for a code; a wrong code is refused with a picture.
+    const auto* login = LogIn(*reader, QStringLiteral("demo"), QStringLiteral("wrong"), {});
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(FromLarge<LoginAnswer>(login->record).result.Get(), 0);
+    EXPECT_EQ(FromLarge<LoginAnswer>(login->record).message.Get(), QStringLiteral("用户名或密码错误"));
+    login = LogIn(*reader, QStringLiteral("demo"), QStringLiteral("demo123"), QStringLiteral("0000"));
+    ASSERT_NE(login, nullptr);
+    const auto refused = FromLarge<LoginAnswer>(login->record);
+    EXPECT_EQ(refused.result.Get(), 0);
+    EXPECT_EQ(refused.message.Get(), QStringLiteral("验证码错误，请重新输入"));
+    EXPECT_EQ(refused.pictureWidth.Get(), 100);
+    EXPECT_EQ(refused.pictureHeight.Get(), 30);
+    EXPECT_EQ(refused.pictureBytes.Get(), 100 * 30 * 4);
+
+    const QString code = QString::fromUtf8(control(QStringLiteral("/__control/vcode"))).trimmed();
+    ASSERT_EQ(code.size(), 4);
+    login = LogIn(*reader, QStringLiteral("demo"), QStringLiteral("demo123"), code);
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(FromLarge<LoginAnswer>(login->record).result.Get(), 1);
+    EXPECT_EQ(FromLarge<LoginAnswer>(login->record).message.Get(), QStringLiteral("登录成功！"));
+
+    // The reply is posted in the forum; the reader's refresh then stores it.
+    const QString text = QStringLiteral("测试回复：\"引号\" & 'apostrophe' -- 完");
+    from = reader->All().size();
+    auto reply = MakeRecord<ReplyRequest>(CDTReply);
+    reply.focusPageNo.Set(focus);
+    reply.text.Set(text);
+    reader->Send(ToLarge(reply));
+    const auto* replied = reader->WaitFor(CDTReply, 60000, {}, from);
+    ASSERT_NE(replied, nullptr);
+    EXPECT_EQ(FromLarge<ReplyAnswer>(replied->record).result.Get(), 1);
+    EXPECT_EQ(FromLarge<ReplyAnswer>(replied->record).message.Get(), QStringLiteral("回复成功！"));
+    EXPECT_EQ(FromLarge<ReplyAnswer>(replied->record).focusPageNo.Get(), focus);
+
+    // The answer comes as the form is sent; the forum has the post a moment later.
+    int pages = 0;
+    ASSERT_TRUE(reader->WaitUntil(
+        [&] {
+            pages = thread(1004).pages;
+            return pages > t.pages;
+        },
+        10000));
+    from = reader->All().size();
+    reader->Send(MakeSmall(CDTRefresh, focus));
+    ASSERT_NE(reader->WaitFor(CDTRefresh, 30000, {}, from), nullptr);
+    QList<ThreadPost> posts;
+    ASSERT_TRUE(ReadWebpageFromDB(row.dbFileName, 1, pages, posts));
+    ASSERT_FALSE(posts.isEmpty());
+    EXPECT_EQ(posts.last().author, QStringLiteral("demo"));
+    EXPECT_EQ(posts.last().content.trimmed(), text);
+}
+
+TEST_F(ServerEndToEnd, ReplyToAnUnknownFollowGetsNoAnswer)
+{
+    startServer();
+    auto reply = MakeRecord<ReplyRequest>(CDTReply);
+    reply.focusPageNo.Set(999);
+    reply.text.Set(QStringLiteral("无人回复"));
+    reader->Send(ToLarge(reply));
+    EXPECT_EQ(reader->WaitFor(CDTReply, 3000), nullptr);
 }
 
 TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoes)

@@ -175,6 +175,15 @@ int ForumModel::Grow(int id) {
     return t->summary.pageCount;
 }
 
+bool ForumModel::Delete(int id) {
+    std::lock_guard lock(mutex_);
+    Thread* t = Find(id);
+    if (!t)
+        return false;
+    t->summary.deleted = true;
+    return true;
+}
+
 int ForumModel::AppendReply(int id, const QString& author, const QString& text, int64_t wallTime) {
     std::lock_guard lock(mutex_);
     Thread* t = Find(id);

@@ -86,6 +86,9 @@ public:
 
     // Adds one page of posts; the new page count, or 0 for an unknown or deleted thread.
     int Grow(int id);
+    // Takes a thread off the forum: its pages answer as deleted from now on. False for an
+    // unknown thread.
+    bool Delete(int id);
     // Appends a post; the new page count, or 0 for an unknown or deleted thread.
     int AppendReply(int id, const QString& author, const QString& text, int64_t wallTime);
 

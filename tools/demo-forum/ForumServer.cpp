@@ -439,6 +439,11 @@ DemoReply ForumServer::Control(const QString& path, const httplib::Request& requ
             return jsonReply(QJsonDocument(QJsonObject{{"error", "unknown thread"}}), 404);
         return jsonReply(QJsonDocument(QJsonObject{{"thread", id}, {"pages", pages}}));
     }
+    if (path == QLatin1String("/__control/delete")) {
+        if (!model_.Delete(id))
+            return jsonReply(QJsonDocument(QJsonObject{{"error", "unknown thread"}}), 404);
+        return jsonReply(QJsonDocument(QJsonObject{{"thread", id}, {"deleted", true}}));
+    }
     if (path == QLatin1String("/__control/posts")) {
         const auto summary = model_.Summary(id);
         if (!summary || summary->deleted)

@@ -134,7 +134,9 @@ void NavigatingLoader::CallHandler(WebpageInfo& request, const DocumentHandler& 
                                    DocumentPtr document, bool timedOut) {
     request.Document = std::move(document);
     request.Live = live_;
-    bool busy = busy_.load();
+    // The loader stays busy only while the handler says so: a handler that has finished (a
+    // login that succeeded) must free the loader for the next page, not hold it for 90 s.
+    bool busy = false;
     if (handler)
         handler(request, busy, timedOut);
     request.Document.reset();
