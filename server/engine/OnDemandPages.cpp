@@ -83,7 +83,7 @@ void FetchNeededPages(int type, int focusPageNo, int firstPage, int lastPage)
     if (!GetPageUrl(row->dbFileName, firstPage, address))
         return;
     LogFormat(LogNormal, "Read need get webpage  %d  %d \n", firstPage, lastPage);
-    QueueDownload(address, rangeTask(*row, type, firstPage, lastPage), WalkPage, true);
+    QueueWalk(address, rangeTask(*row, type, firstPage, lastPage), true);
 }
 
 void FetchThreadPictures(int focusPageNo)

@@ -12,17 +12,29 @@
 #include "ThreadDatabase.h"
 #include "ThreadRegistry.h"
 #include "WalkPlanner.h"
+#include "WalkTracker.h"
 #include "WebpageInfo.h"
 
 #include <QSet>
+#include <algorithm>
 
 #include <thread>
 
 namespace {
 
+// The gap filler of a thread runs once none of its walk requests is left in flight.
+void endWalkRequest(const QString& db)
+{
+    if (const auto task = WalkTracker::Instance().End(db)) {
+        WebpageInfo request;
+        request.task = *task;
+        FillGaps(request);
+    }
+}
+
 void queueWalk(const QString& address, const PageTask& task, bool atFront = false)
 {
-    QueueDownload(address, task, WalkPage, atFront);
+    QueueWalk(address, task, atFront);
 }
 
 QList<NavLink> navLinks(const QList<PageLink>& links)
@@ -93,6 +105,29 @@ PageTask taskFor(const FollowRecord& row, int type)
 
 bool LoadFollowedThreads() { return FollowedThreads::Instance().Load(); }
 
+namespace {
+
+// A walk down to the newest pages that the previous run did not finish (it was killed, or
+// the machine went down) is taken up again from the newest stored page; the gap filler
+// leaves such holes to the reader, so without this a thread could stay without some of its
+// newest pages. Once per start, so a page that never loads costs at most one walk per start.
+void resumeNewestPages(const FollowRecord& row, const QString& newestPageAddress)
+{
+    QList<int> stored;
+    if (!ListStoredPages(row.dbFileName, stored) || stored.isEmpty())
+        return;
+    const int last = stored.last();
+    const int low = last <= kNewestPagesOfNewFollow ? 1 : last - kNewestPagesOfNewFollow;
+    const auto inWindow = std::count_if(stored.begin(), stored.end(), [low](int page) { return page >= low; });
+    if (inWindow == last - low + 1)
+        return;
+    PageTask task = taskFor(row, TaskNewestPages);
+    task.SetPayloadNumber(0, low);
+    queueWalk(newestPageAddress, task);
+}
+
+} // namespace
+
 void RefreshAllOnStart()
 {
     for (const FollowRecord& row : FollowedThreads::Instance().Rows()) {
@@ -102,6 +137,7 @@ void RefreshAllOnStart()
             continue;
         }
         queueWalk(address, taskFor(row, TaskStartupRefresh));
+        resumeNewestPages(row, address);
     }
 }
 
@@ -198,28 +234,46 @@ bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info)
     return true;
 }
 
-void FillGaps(const WebpageInfo& request)
+void QueueWalk(const QString& address, const PageTask& task, bool atFront)
+{
+    WalkTracker::Instance().Begin(task.databaseFile);
+    QueueDownload(
+        address, task,
+        [](WebpageInfo& request, bool& busy, bool timedOut) {
+            // Ended even when the walk throws, or the thread's gap filler would wait for ever.
+            const QString db = request.task.databaseFile;
+            struct Ending {
+                QString db;
+                ~Ending() { endWalkRequest(db); }
+            } ending{db};
+            WalkPage(request, busy, timedOut);
+        },
+        atFront, [](const WebpageInfo& request) { endWalkRequest(request.task.databaseFile); });
+}
+
+bool FillGaps(const WebpageInfo& request)
 {
     const QString& db = request.task.databaseFile;
     QList<int> stored;
     if (!ListStoredPages(db, stored))
-        return;
+        return false;
     const GapFill fill = PlanGapFill(stored);
     if (fill.kind == GapFill::Nothing)
-        return;
+        return false;
     QString address;
     if (fill.useThreadAddress) {
         const auto row = FollowedThreads::Instance().Find(request.task.followNumber);
         if (!row)
-            return;
+            return false;
         address = row->webpageUrl;
     } else if (!GetPageUrl(db, fill.fromPage, address)) {
-        return;
+        return false;
     }
     PageTask task = request.task;
     task.type = fill.type;
     task.SetPayloadNumber(0, fill.target);
     queueWalk(address, task);
+    return true;
 }
 
 void WalkPage(WebpageInfo& request, bool&, bool)
@@ -346,5 +400,5 @@ void WalkPage(WebpageInfo& request, bool&, bool)
     const int type = task.type;
     if (!queuedMore && type != TaskGuardRefresh && type != TaskUserPage && type != TaskBatchPage &&
         type != TaskReaderRefresh)
-        FillGaps(request);
+        WalkTracker::Instance().WantGapFill(task);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageTask.h"
 #include "ParsedPageInfo.h"
 
 struct WebpageInfo;
@@ -24,5 +25,9 @@ void StartRenovateGuardThread(int intervalMs = 300000);
 // One guard pass: the newest stored page of every follow at the front (type 5).
 void QueueGuardPass();
 
-// Runs the gap filler for the request's thread.
-void FillGaps(const WebpageInfo& request);
+// Runs the gap filler for the request's thread; true when it queued a walk.
+bool FillGaps(const WebpageInfo& request);
+
+// Queues a page of a followed thread for WalkPage, counted as in flight for its thread until
+// it has been walked or lost.
+void QueueWalk(const QString& address, const PageTask& task, bool atFront = false);

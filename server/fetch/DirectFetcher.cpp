@@ -43,10 +43,15 @@ void ProcessDirectRequest(WebpageInfo& request, std::vector<char>& workBuffer) {
             request.OnDownloaded(request);
         }
         Log(QStringLiteral("Get url resource error: ") + request.address);
+        if (!isPicture && request.OnLost)
+            request.OnLost(request);
         return;
     }
-    if (body.isEmpty() || !request.OnDownloaded)
+    if (body.isEmpty() || !request.OnDownloaded) {
+        if (!isPicture && request.OnLost)
+            request.OnLost(request);
         return;
+    }
     request.body = body;
     request.bodyLength = static_cast<int32_t>(body.size());
     request.OnDownloaded(request);

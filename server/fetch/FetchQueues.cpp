@@ -34,11 +34,12 @@ RequestQueue& LoadedQueue() {
 }
 
 void QueueDownload(const QString& address, const PageTask& task, DocumentHandler onDocument,
-                   bool atFront) {
+                   bool atFront, LostHandler onLost) {
     WebpageInfo request;
     request.address = address;
     request.task = task;
     request.OnDocument = std::move(onDocument);
+    request.OnLost = std::move(onLost);
     request.OnDownloaded = [](WebpageInfo& downloaded) { PushLoaded(downloaded); };
     PushDirect(request, atFront);
 }

@@ -11,7 +11,7 @@ RequestQueue& LoadedQueue();     // downloaded pages waiting for a page loader
 
 // A page (or front, discount or version page) to download and then load into a document.
 void QueueDownload(const QString& address, const PageTask& task, DocumentHandler onDocument,
-                   bool atFront);
+                   bool atFront, LostHandler onLost = {});
 // An address for the navigating loader.
 void QueueBrowse(const QString& address, const PageTask& task, DocumentHandler onDocument,
                  bool atFront);

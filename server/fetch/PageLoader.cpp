@@ -55,8 +55,11 @@ bool PageLoader::LoadQueuedPages() {
     while (PopLoaded(&request)) {
         if (request.OnDownloaded && request.bodyLength > 0) {
             try {
-                if (!HandHtml(request))
+                if (!HandHtml(request)) {
                     Log(QStringLiteral("HandHtml error!\n"));
+                    if (request.OnLost)
+                        request.OnLost(request);
+                }
             } catch (const std::exception& error) {
                 // A handler that throws must not take the loader down with it unnoticed.
                 Log(QStringLiteral("HandHtml exception: ") + QString::fromUtf8(error.what()),

@@ -17,6 +17,9 @@ struct WebpageInfo;
 using DocumentHandler = std::function<void(WebpageInfo& request, bool& busy, bool timedOut)>;
 // Called on the direct fetch thread after a download (body empty for a failed picture).
 using DownloadHandler = std::function<void(WebpageInfo& request)>;
+// Called when a page request ends without reaching its OnDocument: the download failed or
+// was empty, or the page had no body to load.
+using LostHandler = std::function<void(const WebpageInfo& request)>;
 
 // One request of network work. Copied by value into and out of every queue, so no two
 // threads ever share one.
@@ -27,6 +30,7 @@ struct WebpageInfo {
     std::shared_ptr<LivePage> Live;
     DocumentHandler OnDocument;
     DownloadHandler OnDownloaded;
+    LostHandler OnLost;
     QByteArray body; // the downloaded bytes (QByteArray keeps a zero byte after them)
     int32_t bodyLength = 0;
     bool AwaitNext = false;

@@ -1,6 +1,7 @@
 // The fetch server as a real process against the real sample forum, driven by a stand-in
 // reader, each test in a temporary home of its own.
 #include "CParseTianyaFocus.h"
+#include "DbAccess.h"
 #include "Catalogue.h"
 #include "PageDocumentBuilder.h"
 #include "FollowWorkflow.h"
@@ -11,6 +12,8 @@
 #include "TestProcesses.h"
 #include "ThreadDatabase.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -38,9 +41,13 @@ class ServerEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(forum.Ready());
+        forum = std::make_unique<DemoForumProcess>(home.File(QStringLiteral("Quillmere.ini")), forumFlags());
+        ASSERT_TRUE(forum->Ready());
         ReloadHosts();
     }
+
+    // Flags of the sample forum for the tests of a fixture.
+    virtual QStringList forumFlags() const { return {}; }
 
     // A failed test shows the end of the server's log, which says what the server did.
     void TearDown() override
@@ -82,11 +89,11 @@ protected:
     // A page of the forum fetched directly; pages other than control pages need their host.
     QByteArray control(const QString& pathAndQuery, const QString& hostKey = {}) const
     {
-        httplib::Client client("127.0.0.1", forum.Port());
+        httplib::Client client("127.0.0.1", forum->Port());
         client.set_read_timeout(10, 0);
         httplib::Headers headers;
         if (!hostKey.isEmpty())
-            headers.emplace("Host", forum.HostOf(hostKey).toStdString());
+            headers.emplace("Host", forum->HostOf(hostKey).toStdString());
         auto result = client.Get(pathAndQuery.toStdString(), headers);
         return result && result->status == 200 ? QByteArray::fromStdString(result->body) : QByteArray();
     }
@@ -133,20 +140,60 @@ protected:
         return pages;
     }
 
-    bool waitForStoredPages(const QString& db, const QList<int>& wanted, int timeoutMs)
+    // Waits until the thread file holds every wanted page; a failure names the missing ones.
+    ::testing::AssertionResult waitForStoredPages(const QString& db, const QList<int>& wanted, int timeoutMs)
     {
-        return reader->WaitUntil(
+        QList<int> missing;
+        const bool complete = reader->WaitUntil(
             [&] {
+                missing = wanted;
                 QList<int> stored;
                 if (!ListStoredPages(db, stored))
                     return false;
                 const QSet<int> have(stored.begin(), stored.end());
-                for (int p : wanted)
-                    if (!have.contains(p))
-                        return false;
-                return true;
+                missing.removeIf([&](int p) { return have.contains(p); });
+                return missing.isEmpty();
             },
             timeoutMs);
+        if (complete)
+            return ::testing::AssertionSuccess();
+        QStringList names;
+        for (int p : missing)
+            names.append(QString::number(p));
+        return ::testing::AssertionFailure() << "pages missing: " << names.join(QLatin1Char(' ')).toStdString();
+    }
+
+    // Every post the thread file holds is the forum's post of that page, in the forum's order.
+    void expectStoredPostsAreTheForums(const QString& db, const ForumThread& t) const
+    {
+        QList<ThreadPost> posts;
+        ASSERT_TRUE(ReadWebpageFromDB(db, 1, t.pages, posts));
+        const QJsonArray forumPosts =
+            QJsonDocument::fromJson(control(QStringLiteral("/__control/posts?thread=%1").arg(t.id)))
+                .object()
+                .value(QStringLiteral("posts"))
+                .toArray();
+        ASSERT_EQ(posts.size(), forumPosts.size()) << t.id;
+        for (qsizetype i = 0; i < posts.size(); ++i) {
+            const QJsonObject want = forumPosts[i].toObject();
+            EXPECT_EQ(posts[i].pageNo, want.value(QStringLiteral("page")).toInt()) << t.id << " post " << i;
+            EXPECT_EQ(posts[i].author, want.value(QStringLiteral("author")).toString()) << t.id << " post " << i;
+            EXPECT_EQ(posts[i].time, want.value(QStringLiteral("time")).toString()) << t.id << " post " << i;
+            EXPECT_EQ(posts[i].content.trimmed(), want.value(QStringLiteral("content")).toString())
+                << t.id << " post " << i;
+        }
+    }
+
+    // Follows a thread of the forum and answers its catalogue row.
+    FollowRecord followThread(const ForumThread& t)
+    {
+        qsizetype from = 0;
+        const auto* answer = follow(t.firstPage, {}, &from);
+        EXPECT_NE(answer, nullptr);
+        FollowRecord row;
+        if (answer && answerResult(answer) == 1)
+            EXPECT_TRUE(ReadFollowedThread(answerFollow(answer), row));
+        return row;
     }
 
     static QList<int> range(int from, int to)
@@ -158,7 +205,7 @@ protected:
     }
 
     TempHome home;
-    DemoForumProcess forum{home.File(QStringLiteral("Quillmere.ini"))};
+    std::unique_ptr<DemoForumProcess> forum;
     std::unique_ptr<StandInReader> reader;
     std::unique_ptr<ServerProcess> server;
 };
@@ -191,20 +238,7 @@ TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely)
     ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).size() == t.pages; }, 10000));
     for (int p = 1; p <= t.pages; ++p)
         EXPECT_EQ(reportedPages(focus).value(p), 1) << "page " << p;
-    QList<ThreadPost> posts;
-    ASSERT_TRUE(ReadWebpageFromDB(row.dbFileName, 1, t.pages, posts));
-    const QJsonArray forumPosts = QJsonDocument::fromJson(control(QStringLiteral("/__control/posts?thread=1001")))
-                                      .object()
-                                      .value(QStringLiteral("posts"))
-                                      .toArray();
-    ASSERT_EQ(posts.size(), forumPosts.size());
-    for (qsizetype i = 0; i < posts.size(); ++i) {
-        const QJsonObject want = forumPosts[i].toObject();
-        EXPECT_EQ(posts[i].pageNo, want.value(QStringLiteral("page")).toInt()) << i;
-        EXPECT_EQ(posts[i].author, want.value(QStringLiteral("author")).toString()) << i;
-        EXPECT_EQ(posts[i].time, want.value(QStringLiteral("time")).toString()) << i;
-        EXPECT_EQ(posts[i].content.trimmed(), want.value(QStringLiteral("content")).toString()) << i;
-    }
+    expectStoredPostsAreTheForums(row.dbFileName, t);
 
     // The same thread again, and a page that is no thread page.
     answer = follow(t.firstPage, QStringLiteral("again"), &from);
@@ -212,7 +246,7 @@ TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely)
     EXPECT_EQ(answerResult(answer), 0);
     EXPECT_EQ(answerText(answer), QStringLiteral("again") + kFollowAlreadyFollowed);
     EXPECT_EQ(answerFollow(answer), focus);
-    answer = follow(forum.Url(QStringLiteral("ForumWwwHost"), QStringLiteral("/bbs/index.shtml")), {}, &from);
+    answer = follow(forum->Url(QStringLiteral("ForumWwwHost"), QStringLiteral("/bbs/index.shtml")), {}, &from);
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answerResult(answer), 0);
     EXPECT_EQ(answerText(answer), kFollowParseFailed);
@@ -419,7 +453,7 @@ TEST_F(ServerEndToEnd, FrontPageAndDiscountsArriveAtStart)
     ASSERT_TRUE(ListFrontPageItems(items));
 
     // Stored in the order the page shows them: the same list our parser reads from the page.
-    const QString frontAddress = forum.Url(QStringLiteral("ForumFocusHost"), QStringLiteral("/"));
+    const QString frontAddress = forum->Url(QStringLiteral("ForumFocusHost"), QStringLiteral("/"));
     QList<FocusItem> shown;
     CParseTianyaFocus(ParseSnapshotDocument(QString::fromUtf8(control(QStringLiteral("/"), QStringLiteral("ForumFocusHost"))),
                                             frontAddress),
@@ -453,6 +487,8 @@ TEST_F(ServerEndToEnd, ThreadDeletedOnTheForumIsLoggedAndKeepsItsPages)
     FollowRecord row;
     ASSERT_TRUE(ReadFollowedThread(focus, row));
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+    // A page's posts are in once it has been reported.
+    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).size() == t.pages; }, 10000));
     QList<ThreadPost> before;
     ASSERT_TRUE(ReadWebpageFromDB(row.dbFileName, 1, t.pages, before));
 
@@ -559,11 +595,134 @@ TEST_F(ServerEndToEnd, ReplyToAnUnknownFollowGetsNoAnswer)
     EXPECT_EQ(reader->WaitFor(CDTReply, 3000), nullptr);
 }
 
-TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoes)
+// The processes whose parent is `pid`.
+QList<qint64> ChildProcesses(qint64 pid)
+{
+    QList<qint64> children;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isNumber = false;
+        const qint64 child = entry.toLongLong(&isNumber);
+        if (!isNumber)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces, so read after its ")".
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == pid)
+            children.append(child);
+    }
+    return children;
+}
+
+bool ProcessExists(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray text = stat.readAll();
+    return !text.mid(text.lastIndexOf(')') + 2).startsWith('Z');
+}
+
+TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoesAndLeavesNoProcessBehind)
 {
     startServer();
+    // The web engine's helper processes are up once the navigating loader runs.
+    QList<qint64> helpers;
+    reader->WaitUntil(
+        [&] {
+            helpers = ChildProcesses(server->Pid());
+            return !helpers.isEmpty();
+        },
+        10000);
     reader.reset();
     EXPECT_TRUE(server->WaitForEnd(10000));
+    QElapsedTimer timer;
+    timer.start();
+    for (qint64 helper : helpers) {
+        while (ProcessExists(helper) && timer.elapsed() < 5000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(ProcessExists(helper)) << "helper process " << helper;
+    }
+}
+
+TEST_F(ServerEndToEnd, KilledMidWalkRestartsWithIntactFilesAndCompletesTheWalk)
+{
+    startServer();
+    const ForumThread shortThread = thread(1001);
+    const ForumThread longThread = thread(1002);
+    const FollowRecord done = followThread(shortThread);
+    ASSERT_TRUE(waitForStoredPages(done.dbFileName, range(1, shortThread.pages), 30000));
+    const FollowRecord walking = followThread(longThread);
+    ASSERT_FALSE(walking.dbFileName.isEmpty());
+    // Killed while the newest pages come in.
+    ASSERT_TRUE(reader->WaitUntil(
+        [&] {
+            QList<int> stored;
+            return ListStoredPages(walking.dbFileName, stored) && stored.size() >= 3;
+        },
+        30000));
+    server->Kill();
+
+    for (const QString& db : {done.dbFileName, walking.dbFileName}) {
+        DbRowList rows;
+        DbError error;
+        ASSERT_TRUE(QueryRows(QStringLiteral("PRAGMA integrity_check"), rows, error, db)) << db.toStdString();
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows[0].columns[0], QStringLiteral("ok")) << db.toStdString();
+    }
+    expectStoredPostsAreTheForums(done.dbFileName, shortThread);
+
+    // Started again, the server refreshes its follows and the long walk gets what it lacked.
+    server = std::make_unique<ServerProcess>(home.Path());
+    ASSERT_TRUE(server->Start());
+    QList<int> wanted = range(longThread.pages - 20, longThread.pages);
+    wanted += range(1, 10);
+    EXPECT_TRUE(waitForStoredPages(walking.dbFileName, wanted, 60000));
+    EXPECT_TRUE(server->Running());
+}
+
+// The forum misbehaves on a share of its addresses, once per address: slow answers, 500s,
+// connections dropped after the headers and bodies cut in half.
+class ServerWithFaultyForum : public ServerEndToEnd {
+protected:
+    QStringList forumFlags() const override
+    {
+        return {QStringLiteral("--faults"), QStringLiteral("slow,500,drop,truncate"), QStringLiteral("--fault-share"),
+                QStringLiteral("50"), QStringLiteral("--fault-first"), QStringLiteral("1"),
+                QStringLiteral("--fault-delay-ms"), QStringLiteral("300")};
+    }
+};
+
+TEST_F(ServerWithFaultyForum, StoresNothingWrongAndCompletesTheThreads)
+{
+    startServer();
+    const ForumThread threads[] = {thread(1001), thread(1007), thread(1003)};
+    QList<FollowRecord> rows;
+    for (const ForumThread& t : threads) {
+        ASSERT_GT(t.pages, 0);
+        rows.append(followThread(t));
+        ASSERT_FALSE(rows.last().dbFileName.isEmpty()) << t.id;
+    }
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        ASSERT_TRUE(waitForStoredPages(rows[i].dbFileName, range(1, threads[i].pages), 60000)) << threads[i].id;
+        ASSERT_TRUE(reader->WaitUntil(
+            [&] { return reportedPages(rows[i].focusPageNo).size() == threads[i].pages; }, 10000));
+        expectStoredPostsAreTheForums(rows[i].dbFileName, threads[i]);
+    }
+    // The faults did happen, and every picture that arrived is a picture.
+    const QString log = serverLog();
+    EXPECT_TRUE(log.contains(QStringLiteral("download error"))) << "no fault was met";
+    QList<PictureState> states;
+    ASSERT_TRUE(ListImageStates(rows[2].dbFileName, states));
+    ASSERT_TRUE(reader->WaitUntil(
+        [&] {
+            ListImageStates(rows[2].dbFileName, states);
+            return std::all_of(states.begin(), states.end(), [](const PictureState& s) { return s.getOK == 1; });
+        },
+        60000));
+    EXPECT_TRUE(server->Running());
 }
 
 } // namespace
