@@ -1,8 +1,10 @@
+#include "AllocatorTuning.h"
 #include "CQuillmereApp.h"
 #include "ProgramStart.h"
 
 int main(int argc, char** argv)
 {
+    KeepFreedMemoryForReuse();
     if (!BeginProgram(argc, argv))
         return 1;
     CQuillmereApp reader;

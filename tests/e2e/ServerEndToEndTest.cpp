@@ -191,8 +191,9 @@ protected:
         const auto* answer = follow(t.firstPage, {}, &from);
         EXPECT_NE(answer, nullptr);
         FollowRecord row;
-        if (answer && answerResult(answer) == 1)
+        if (answer && answerResult(answer) == 1) {
             EXPECT_TRUE(ReadFollowedThread(answerFollow(answer), row));
+        }
         return row;
     }
 
@@ -723,6 +724,32 @@ TEST_F(ServerWithFaultyForum, StoresNothingWrongAndCompletesTheThreads)
         },
         60000));
     EXPECT_TRUE(server->Running());
+}
+
+// The maker's version page marks the update for this version as mandatory.
+class ServerWithMandatoryUpdate : public ServerEndToEnd {
+protected:
+    QStringList forumFlags() const override { return {QStringLiteral("--version-offer"), QStringLiteral("mandatory")}; }
+};
+
+TEST_F(ServerWithMandatoryUpdate, HoldsBackBackgroundWorkButServesTheReader)
+{
+    startServer();
+    const auto* update = reader->WaitFor(CDTSoftVerUpdate, 20000);
+    ASSERT_NE(update, nullptr);
+    EXPECT_EQ(FromLarge<SoftVerUpdateMessage>(update->record).updateKind.Get(), QStringLiteral("必须"));
+
+    // A reader command is still served; the start-up thread fetched nothing of its own.
+    const ForumThread t = thread(1001);
+    const FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+    reader->WaitUntil([] { return false; }, 2000);
+    EXPECT_TRUE(reader->OfCode(CDTTianyaFocus).isEmpty());
+    EXPECT_TRUE(reader->OfCode(CDTHotRecommend).isEmpty());
+    const QString log = serverLog();
+    EXPECT_FALSE(log.contains(QStringLiteral("focus.forum.localhost"))) << "the front page was requested";
+    EXPECT_FALSE(log.contains(QStringLiteral("RenovateGuardThread"))) << "the refresh guard was started";
 }
 
 } // namespace
