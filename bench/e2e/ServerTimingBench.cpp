@@ -49,20 +49,7 @@ ProcessUse UseOf(qint64 pid)
 
 QList<qint64> Descendants(qint64 pid)
 {
-    QList<qint64> found;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool isNumber = false;
-        const qint64 child = entry.toLongLong(&isNumber);
-        if (!isNumber)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == pid)
-            found.append(child);
-    }
+    QList<qint64> found = ChildProcesses(pid);
     for (qsizetype i = 0, n = found.size(); i < n; ++i)
         found += Descendants(found[i]);
     return found;

@@ -298,12 +298,9 @@ TEST_F(ServerEndToEnd, LongThreadGetsItsNewestPagesThenItsFirstTenThenWhatTheRea
     const ForumThread t = thread(1002);
     ASSERT_GE(t.pages, 150);
     qsizetype from = 0;
-    const auto* answer = follow(t.firstPage, {}, &from);
-    ASSERT_NE(answer, nullptr);
-    ASSERT_EQ(answerResult(answer), 1);
-    const int focus = answerFollow(answer);
-    FollowRecord row;
-    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    const int focus = row.focusPageNo;
     const QList<int> strategy = range(1, 10) + range(t.pages - 20, t.pages);
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, strategy, 60000));
     ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).size() == strategy.size(); }, 10000));
@@ -346,12 +343,9 @@ TEST_F(ServerEndToEnd, GuardStoresANewPageAndTheReaderRefreshAnswers)
     qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
     const ForumThread t = thread(1004);
     qsizetype from = 0;
-    const auto* answer = follow(t.firstPage, {}, &from);
-    ASSERT_NE(answer, nullptr);
-    ASSERT_EQ(answerResult(answer), 1);
-    const int focus = answerFollow(answer);
-    FollowRecord row;
-    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    const int focus = row.focusPageNo;
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
 
     control(QStringLiteral("/__control/grow?thread=1004"));
@@ -370,13 +364,9 @@ TEST_F(ServerEndToEnd, PicturesAreStoredOnceAndReportedWithTheirPosts)
 {
     startServer();
     const ForumThread t = thread(1003);
-    qsizetype from = 0;
-    const auto* answer = follow(t.firstPage, {}, &from);
-    ASSERT_NE(answer, nullptr);
-    ASSERT_EQ(answerResult(answer), 1);
-    const int focus = answerFollow(answer);
-    FollowRecord row;
-    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    const int focus = row.focusPageNo;
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
 
     QList<ThreadPicture> shown;
@@ -433,12 +423,8 @@ TEST_F(ServerEndToEnd, PictureSwitchOffStoresNoPictureRows)
 {
     startServer({QStringLiteral("ModuleValid/GetImg/0")});
     const ForumThread t = thread(1003);
-    qsizetype from = 0;
-    const auto* answer = follow(t.firstPage, {}, &from);
-    ASSERT_NE(answer, nullptr);
-    const int focus = answerFollow(answer);
-    FollowRecord row;
-    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    const FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
     QList<PictureState> states;
     ASSERT_TRUE(ListImageStates(row.dbFileName, states));
@@ -480,13 +466,9 @@ TEST_F(ServerEndToEnd, ThreadDeletedOnTheForumIsLoggedAndKeepsItsPages)
     startServer();
     qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
     const ForumThread t = thread(1001);
-    qsizetype from = 0;
-    const auto* answer = follow(t.firstPage, {}, &from);
-    ASSERT_NE(answer, nullptr);
-    ASSERT_EQ(answerResult(answer), 1);
-    const int focus = answerFollow(answer);
-    FollowRecord row;
-    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    const int focus = row.focusPageNo;
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
     // A page's posts are in once it has been reported.
     ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).size() == t.pages; }, 10000));
@@ -525,13 +507,9 @@ TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThre
     startServer();
     qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
     const ForumThread t = thread(1004);
-    qsizetype from = 0;
-    const auto* answer = follow(t.firstPage, {}, &from);
-    ASSERT_NE(answer, nullptr);
-    ASSERT_EQ(answerResult(answer), 1);
-    const int focus = answerFollow(answer);
-    FollowRecord row;
-    ASSERT_TRUE(ReadFollowedThread(focus, row));
+    FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    const int focus = row.focusPageNo;
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
 
     // A wrong password makes the forum ask for a code; a wrong code is refused with a picture.
@@ -557,7 +535,7 @@ TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThre
 
     // The reply is posted in the forum; the reader's refresh then stores it.
     const QString text = QStringLiteral("测试回复：\"引号\" & 'apostrophe' -- 完");
-    from = reader->All().size();
+    qsizetype from = reader->All().size();
     auto reply = MakeRecord<ReplyRequest>(CDTReply);
     reply.focusPageNo.Set(focus);
     reply.text.Set(text);
@@ -594,36 +572,6 @@ TEST_F(ServerEndToEnd, ReplyToAnUnknownFollowGetsNoAnswer)
     reply.text.Set(QStringLiteral("无人回复"));
     reader->Send(ToLarge(reply));
     EXPECT_EQ(reader->WaitFor(CDTReply, 3000), nullptr);
-}
-
-// The processes whose parent is `pid`.
-QList<qint64> ChildProcesses(qint64 pid)
-{
-    QList<qint64> children;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool isNumber = false;
-        const qint64 child = entry.toLongLong(&isNumber);
-        if (!isNumber)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        // "pid (name) state ppid ...": the name may hold spaces, so read after its ")".
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == pid)
-            children.append(child);
-    }
-    return children;
-}
-
-bool ProcessExists(qint64 pid)
-{
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray text = stat.readAll();
-    return !text.mid(text.lastIndexOf(')') + 2).startsWith('Z');
 }
 
 TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoesAndLeavesNoProcessBehind)

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 // The sample forum started for a test on a free loopback port, its hosts written into the
@@ -38,3 +39,8 @@ private:
     QString home_;
     QProcess process_;
 };
+
+// The processes whose parent is `pid` (from /proc).
+QList<qint64> ChildProcesses(qint64 pid);
+// True while the process exists and is not a zombie.
+bool ProcessExists(qint64 pid);
