@@ -96,6 +96,11 @@ int CQuillmereServerApp::Run(int argc, char** argv)
     app.exec();
 
     StopAllThreads(15000);
+    // The navigating loader hands its web page to this thread for deletion; run that now,
+    // while the application lives, so the page goes before its profile and the profile
+    // writes its cookies.
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ReleaseCrashHandlerLock();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     return 0;

@@ -564,6 +564,34 @@ TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThre
     EXPECT_EQ(posts.last().content.trimmed(), text);
 }
 
+TEST_F(ServerEndToEnd, LoginSurvivesARestartOfTheServer)
+{
+    startServer();
+    const auto* login = LogIn(*reader, QStringLiteral("demo"), QStringLiteral("demo123"), {});
+    ASSERT_NE(login, nullptr);
+    ASSERT_EQ(FromLarge<LoginAnswer>(login->record).result.Get(), 1);
+
+    // Closed the way the reader closes it, then started again on the same home.
+    reader->Send(MakeSmall(CDTAppExit));
+    ASSERT_TRUE(server->WaitForEnd(20000));
+    server = std::make_unique<ServerProcess>(home.Path());
+    ASSERT_TRUE(server->Start());
+    ASSERT_NE(reader->WaitFor(CDTSvrRun, 20000, {}, reader->All().size()), nullptr);
+
+    // Only a logged-in session gets the reply form.
+    const ForumThread t = thread(1004);
+    const FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    const qsizetype from = reader->All().size();
+    auto reply = MakeRecord<ReplyRequest>(CDTReply);
+    reply.focusPageNo.Set(row.focusPageNo);
+    reply.text.Set(QStringLiteral("重启之后的回复"));
+    reader->Send(ToLarge(reply));
+    const auto* replied = reader->WaitFor(CDTReply, 60000, {}, from);
+    ASSERT_NE(replied, nullptr);
+    EXPECT_EQ(FromLarge<ReplyAnswer>(replied->record).result.Get(), 1);
+}
+
 TEST_F(ServerEndToEnd, ReplyToAnUnknownFollowGetsNoAnswer)
 {
     startServer();
