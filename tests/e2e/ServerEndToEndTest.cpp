@@ -247,6 +247,14 @@ TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely)
     EXPECT_EQ(answerResult(answer), 0);
     EXPECT_EQ(answerText(answer), QStringLiteral("again") + kFollowAlreadyFollowed);
     EXPECT_EQ(answerFollow(answer), focus);
+    // A middle page of it, in other letter case, is the same thread.
+    QString middle = pageAddress(t, 5);
+    const qsizetype pathAt = middle.indexOf(QLatin1Char('/'), 7);
+    middle = middle.left(pathAt) + middle.mid(pathAt).toUpper();
+    answer = follow(middle, {}, &from);
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answerResult(answer), 0);
+    EXPECT_EQ(answerText(answer), kFollowAlreadyFollowed);
     answer = follow(forum->Url(QStringLiteral("ForumWwwHost"), QStringLiteral("/bbs/index.shtml")), {}, &from);
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answerResult(answer), 0);
@@ -254,6 +262,26 @@ TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely)
     QList<FollowRecord> follows;
     ASSERT_TRUE(ListFollowedThreads(follows));
     EXPECT_EQ(follows.size(), 1);
+}
+
+TEST_F(ServerEndToEnd, FollowingAMiddlePageStoresTheThreadFromItsFirstPage)
+{
+    startServer();
+    // The GBK thread without a UTF-8 declaration, followed by its third page.
+    const ForumThread t = thread(1006);
+    ASSERT_GT(t.pages, 3);
+    qsizetype from = 0;
+    const auto* answer = follow(pageAddress(t, 3), QStringLiteral("\"引号\"标题"), &from);
+    ASSERT_NE(answer, nullptr);
+    ASSERT_EQ(answerResult(answer), 1);
+    EXPECT_EQ(answerText(answer), QStringLiteral("\"引号\"标题") + kFollowSucceeded);
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(answerFollow(answer), row));
+    EXPECT_EQ(row.webpageUrl, t.firstPage);
+    EXPECT_EQ(row.webpageName, t.title);
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(row.focusPageNo).size() == t.pages; }, 10000));
+    expectStoredPostsAreTheForums(row.dbFileName, t);
 }
 
 TEST_F(ServerEndToEnd, MiddlePageNamingItselfFirstIsRefusedOnce)
