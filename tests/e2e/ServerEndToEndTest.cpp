@@ -119,11 +119,12 @@ protected:
     }
 
     // The follow answer for a follow request, its message and follow number.
-    const StandInReader::Received* follow(const QString& address, const QString& label, qsizetype* from)
+    const StandInReader::Received* follow(const QString& address, const QString& label, qsizetype* from,
+                                          int timeoutMs = 30000)
     {
         *from = reader->All().size();
         reader->Follow(address, label);
-        return reader->WaitFor(CDTAddFocusWebpage, 30000, {}, *from);
+        return reader->WaitFor(CDTAddFocusWebpage, timeoutMs, {}, *from);
     }
 
     static QString answerText(const StandInReader::Received* r) { return FromLarge<AddFocusAnswer>(r->record).message.Get(); }
@@ -754,6 +755,60 @@ TEST_F(ServerWithMandatoryUpdate, HoldsBackBackgroundWorkButServesTheReader)
     const QString log = serverLog();
     EXPECT_FALSE(log.contains(QStringLiteral("focus.forum.localhost"))) << "the front page was requested";
     EXPECT_FALSE(log.contains(QStringLiteral("RenovateGuardThread"))) << "the refresh guard was started";
+}
+
+// Every hit address fails twice, so both attempts of the first walk fail and only a later
+// request gets through.
+class ServerWithPersistentFaults : public ServerEndToEnd {
+protected:
+    QStringList forumFlags() const override
+    {
+        return {QStringLiteral("--faults"), QStringLiteral("500,drop,truncate"), QStringLiteral("--fault-share"),
+                QStringLiteral("30"), QStringLiteral("--fault-first"), QStringLiteral("2")};
+    }
+};
+
+TEST_F(ServerWithPersistentFaults, TheNextStartCompletesWhatTheFirstWalkMissed)
+{
+    startServer();
+    const ForumThread t = thread(1007);
+    ASSERT_EQ(t.pages, 25);
+    // A first page that fails both attempts gets no answer; the reader asks again.
+    qsizetype from = 0;
+    const StandInReader::Received* answer = nullptr;
+    for (int attempt = 0; attempt < 2 && !answer; ++attempt)
+        answer = follow(t.firstPage, {}, &from, 5000);
+    ASSERT_NE(answer, nullptr);
+    ASSERT_EQ(answerResult(answer), 1);
+    FollowRecord row;
+    ASSERT_TRUE(ReadFollowedThread(answerFollow(answer), row));
+    // The first walk is over when no page has been reported for a while.
+    qint64 lastReport = reader->ElapsedMs();
+    qsizetype seen = 0;
+    reader->WaitUntil(
+        [&] {
+            const qsizetype now = reader->OfCode(CDTNewGetWebpage).size();
+            if (now != seen) {
+                seen = now;
+                lastReport = reader->ElapsedMs();
+            }
+            return reader->ElapsedMs() - lastReport > 3000;
+        },
+        60000);
+    EXPECT_TRUE(serverLog().contains(QStringLiteral("download error"))) << "no fault was met";
+    // The forum's seed always breaks the same addresses: this walk misses pages.
+    QList<int> stored;
+    ASSERT_TRUE(ListStoredPages(row.dbFileName, stored));
+    EXPECT_LT(stored.size(), t.pages) << "the faults left nothing to complete";
+
+    reader->Send(MakeSmall(CDTAppExit));
+    ASSERT_TRUE(server->WaitForEnd(20000));
+    server = std::make_unique<ServerProcess>(home.Path());
+    ASSERT_TRUE(server->Start());
+    ASSERT_NE(reader->WaitFor(CDTSvrRun, 20000, {}, reader->All().size()), nullptr);
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 60000));
+    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(row.focusPageNo).size() == t.pages; }, 10000));
+    expectStoredPostsAreTheForums(row.dbFileName, t);
 }
 
 } // namespace
