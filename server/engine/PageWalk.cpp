@@ -16,7 +16,6 @@
 #include "WebpageInfo.h"
 
 #include <QSet>
-#include <algorithm>
 
 #include <thread>
 
@@ -30,11 +29,6 @@ void endWalkRequest(const QString& db)
         request.task = *task;
         FillGaps(request);
     }
-}
-
-void queueWalk(const QString& address, const PageTask& task, bool atFront = false)
-{
-    QueueWalk(address, task, atFront);
 }
 
 QList<NavLink> navLinks(const QList<PageLink>& links)
@@ -54,7 +48,7 @@ bool queueBatch(const std::vector<PlannedStep>& steps, const PageTask& task)
         PageTask next = task;
         if (!step.chain)
             next.type = TaskBatchPage;
-        queueWalk(step.link.address, next);
+        QueueWalk(step.link.address, next);
     }
     return !steps.empty();
 }
@@ -101,12 +95,6 @@ PageTask taskFor(const FollowRecord& row, int type)
     return task;
 }
 
-} // namespace
-
-bool LoadFollowedThreads() { return FollowedThreads::Instance().Load(); }
-
-namespace {
-
 // A walk down to the newest pages that the previous run did not finish (it was killed, or
 // the machine went down) is taken up again from the newest stored page; the gap filler
 // leaves such holes to the reader, so without this a thread could stay without some of its
@@ -114,19 +102,19 @@ namespace {
 void resumeNewestPages(const FollowRecord& row, const QString& newestPageAddress)
 {
     QList<int> stored;
-    if (!ListStoredPages(row.dbFileName, stored) || stored.isEmpty())
+    if (!ListStoredPages(row.dbFileName, stored))
         return;
-    const int last = stored.last();
-    const int low = last <= kNewestPagesOfNewFollow ? 1 : last - kNewestPagesOfNewFollow;
-    const auto inWindow = std::count_if(stored.begin(), stored.end(), [low](int page) { return page >= low; });
-    if (inWindow == last - low + 1)
+    const int target = NewestPagesResumeTarget(stored);
+    if (target == 0)
         return;
     PageTask task = taskFor(row, TaskNewestPages);
-    task.SetPayloadNumber(0, low);
-    queueWalk(newestPageAddress, task);
+    task.SetPayloadNumber(0, target);
+    QueueWalk(newestPageAddress, task);
 }
 
 } // namespace
+
+bool LoadFollowedThreads() { return FollowedThreads::Instance().Load(); }
 
 void RefreshAllOnStart()
 {
@@ -136,7 +124,7 @@ void RefreshAllOnStart()
             LogFormat(LogError, "Focus %d get last url error!", row.focusPageNo);
             continue;
         }
-        queueWalk(address, taskFor(row, TaskStartupRefresh));
+        QueueWalk(address, taskFor(row, TaskStartupRefresh));
         resumeNewestPages(row, address);
     }
 }
@@ -146,7 +134,7 @@ void QueueGuardPass()
     FollowedThreads::Instance().ForEach([](const FollowRecord& row) {
         QString address;
         if (newestAddress(row, &address))
-            queueWalk(address, taskFor(row, TaskGuardRefresh), true);
+            QueueWalk(address, taskFor(row, TaskGuardRefresh), true);
     });
 }
 
@@ -174,7 +162,7 @@ void RefreshOne(int focusPageNo)
         LogFormat(LogError, "Focus %d get last url error!", focusPageNo);
         return;
     }
-    queueWalk(url, taskFor(*row, TaskReaderRefresh), true);
+    QueueWalk(url, taskFor(*row, TaskReaderRefresh), true);
 }
 
 void StartNewFollow(const WebpageInfo& request)
@@ -187,7 +175,7 @@ void StartNewFollow(const WebpageInfo& request)
         task.type = TaskFollowFirstPage;
         task.followNumber = row.focusPageNo;
         task.databaseFile = row.dbFileName;
-        queueWalk(row.webpageUrl, task, true);
+        QueueWalk(row.webpageUrl, task, true);
         return;
     }
 }
@@ -272,7 +260,7 @@ bool FillGaps(const WebpageInfo& request)
     PageTask task = request.task;
     task.type = fill.type;
     task.SetPayloadNumber(0, fill.target);
-    queueWalk(address, task);
+    QueueWalk(address, task);
     return true;
 }
 
@@ -303,7 +291,7 @@ void WalkPage(WebpageInfo& request, bool&, bool)
             // The newest pages come first; page 1 is stored later by the gap filler.
             task.type = TaskNewestPages;
             task.SetPayloadNumber(0, last - kNewestPagesOfNewFollow);
-            queueWalk(info.lastPageAddress, task);
+            QueueWalk(info.lastPageAddress, task);
             return;
         }
     }
@@ -324,11 +312,11 @@ void WalkPage(WebpageInfo& request, bool&, bool)
         if (static_cast<unsigned>(last - current) <= static_cast<unsigned>(kStartupJumpDistance)) {
             task.type = TaskWalkToPage;
             task.SetPayloadNumber(0, last);
-            queueWalk(info.nextPageAddress, task);
+            QueueWalk(info.nextPageAddress, task);
         } else {
             task.type = TaskJumpToLast;
             task.SetLabel(current, info.nextPageAddress);
-            queueWalk(info.lastPageAddress, task);
+            QueueWalk(info.lastPageAddress, task);
         }
         queuedMore = true;
         break;
@@ -338,12 +326,12 @@ void WalkPage(WebpageInfo& request, bool&, bool)
             const QString nextOfFrom = task.Label();
             task.type = TaskWalkToPage;
             task.SetPayloadNumber(0, current - 1);
-            queueWalk(nextOfFrom, task);
+            QueueWalk(nextOfFrom, task);
             queuedMore = true;
         } else if (from < current && current - from >= 100) {
             task.type = TaskNewestPages;
             task.SetPayloadNumber(0, current - kNewestPagesOfNewFollow);
-            queueWalk(info.prevPageAddress, task);
+            QueueWalk(info.prevPageAddress, task);
             queuedMore = true;
         }
         break;
@@ -369,7 +357,7 @@ void WalkPage(WebpageInfo& request, bool&, bool)
     case TaskGuardRefresh:
     case TaskReaderRefresh:
         if (last == current + 1) {
-            queueWalk(info.nextPageAddress, task);
+            QueueWalk(info.nextPageAddress, task);
             queuedMore = true;
         } else if (task.type == TaskReaderRefresh) {
             sendSmall(CDTRefresh, task.followNumber);

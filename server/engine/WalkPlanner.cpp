@@ -28,13 +28,28 @@ std::vector<PlannedStep> BackwardBatch(QList<NavLink> prevLinks, int target)
     return steps;
 }
 
+int NewestPagesLow(int lastPage)
+{
+    return lastPage <= kNewestPagesOfNewFollow ? 1 : lastPage - kNewestPagesOfNewFollow;
+}
+
+int NewestPagesResumeTarget(const QList<int>& stored)
+{
+    if (stored.isEmpty())
+        return 0;
+    const int last = stored.last();
+    const int low = NewestPagesLow(last);
+    const auto inRun = std::count_if(stored.begin(), stored.end(), [low](int page) { return page >= low; });
+    return inRun == last - low + 1 ? 0 : low;
+}
+
 GapFill PlanGapFill(const QList<int>& stored)
 {
     GapFill fill;
     if (stored.isEmpty())
         return fill;
     const int last = stored.last();
-    const int low = last <= kNewestPagesOfNewFollow ? 1 : last - kNewestPagesOfNewFollow;
+    const int low = NewestPagesLow(last);
 
     // The newest run of consecutive pages, walked down from the newest page.
     qsizetype i = stored.size() - 1;

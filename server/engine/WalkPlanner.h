@@ -44,6 +44,12 @@ struct GapFill {
 // `stored`: the stored page numbers in ascending order.
 GapFill PlanGapFill(const QList<int>& stored);
 
+// The lowest page of a thread's newest pages: 20 below the newest page, or page 1.
+int NewestPagesLow(int lastPage);
+// The target of a backward walk that completes the newest pages (from the newest stored page
+// down to NewestPagesLow) when some of them are missing; 0 when they are all stored.
+int NewestPagesResumeTarget(const QList<int>& stored);
+
 // The newest pages a new long follow takes before its first ten.
 inline constexpr int kNewestPagesOfNewFollow = 20;
 // A start-up refresh further behind than this jumps to the last page.

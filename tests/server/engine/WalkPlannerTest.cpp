@@ -82,4 +82,22 @@ TEST(WalkPlanner, GapFiller)
     }
 }
 
+TEST(NewestPagesResumeTarget, Table)
+{
+    const struct {
+        const char* name;
+        QList<int> stored;
+        int target;
+    } cases[] = {
+        {"nothing stored", {}, 0},
+        {"newest 21 all there", range(1, 10) + range(140, 160), 0},
+        {"walk cut short at the newest page", QList<int>{160}, 140},
+        {"a hole in the newest pages", range(140, 150) + range(152, 160), 140},
+        {"short thread complete", range(1, 12), 0},
+        {"short thread missing a page", range(1, 4) + range(6, 12), 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NewestPagesResumeTarget(c.stored), c.target) << c.name;
+}
+
 } // namespace
