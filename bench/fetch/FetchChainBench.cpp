@@ -11,8 +11,6 @@
 
 #include <QTemporaryDir>
 
-#include "AllocatorTuning.h"
-
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <condition_variable>
@@ -136,14 +134,3 @@ void BM_IdlePageLatency(benchmark::State& state) {
 BENCHMARK(BM_IdlePageLatency)->Iterations(40)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
-
-// Measured with the allocator set up as the server sets it; QUILLMERE_BENCH_PLAIN_MALLOC=1
-// measures with glibc's defaults instead.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIntValue("QUILLMERE_BENCH_PLAIN_MALLOC") != 1)
-        KeepFreedMemoryForReuse();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

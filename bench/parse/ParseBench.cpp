@@ -5,8 +5,6 @@
 #include "CParseWebpage.h"
 #include "PageDocumentBuilder.h"
 
-#include "AllocatorTuning.h"
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -27,6 +25,17 @@ DocumentPtr BuildFromBytes(const QByteArray& bytes, const QString& address) {
     if (!CutPageBody(DecodePageText(bytes), &body))
         return nullptr;
     return BuildPageDocument(kShell, body, address, QStringLiteral("file:///home/user/Show.html"));
+}
+
+// The posts and pictures of a page whose information has been read; all 100 posts or an error.
+void ParseAllPosts(benchmark::State& state, const DocumentPtr& document, const QString& address,
+                   const ParsedPageInfo& info) {
+    auto parser = CreateParser(info.layout, document, address, info);
+    QList<PostRecord> posts;
+    QList<PictureRecord> pictures;
+    if (!parser->ParsePosts(info.currentPage, &posts, &pictures) || posts.size() != 100)
+        state.SkipWithError("posts not read");
+    benchmark::DoNotOptimize(posts);
 }
 
 void BM_BuildDocumentAndInnerText(benchmark::State& state) {
@@ -67,14 +76,8 @@ void BM_ParsePosts(benchmark::State& state) {
     QString address = AddressOf(layout);
     ParsedPageInfo info;
     ReadPageInfo(document, &address, &info);
-    for (auto _ : state) {
-        auto parser = CreateParser(info.layout, document, address, info);
-        QList<PostRecord> posts;
-        QList<PictureRecord> pictures;
-        if (!parser->ParsePosts(info.currentPage, &posts, &pictures) || posts.size() != 100)
-            state.SkipWithError("posts not read");
-        benchmark::DoNotOptimize(posts);
-    }
+    for (auto _ : state)
+        ParseAllPosts(state, document, address, info);
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -87,12 +90,7 @@ void BM_WholePage(benchmark::State& state) {
         ParsedPageInfo info;
         if (!ReadPageInfo(document, &address, &info))
             state.SkipWithError("page information not read");
-        auto parser = CreateParser(info.layout, document, address, info);
-        QList<PostRecord> posts;
-        QList<PictureRecord> pictures;
-        if (!parser->ParsePosts(info.currentPage, &posts, &pictures) || posts.size() != 100)
-            state.SkipWithError("posts not read");
-        benchmark::DoNotOptimize(posts);
+        ParseAllPosts(state, document, address, info);
     }
     state.SetItemsProcessed(state.iterations());
     state.SetBytesProcessed(int64_t(state.iterations()) * page.size());
@@ -119,13 +117,3 @@ void BM_StepTree(benchmark::State& state) {
 }
 BENCHMARK(BM_StepTree)->Unit(benchmark::kMillisecond);
 } // namespace
-// Measured with the allocator set up as the server sets it; QUILLMERE_BENCH_PLAIN_MALLOC=1
-// measures with glibc's defaults instead.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIntValue("QUILLMERE_BENCH_PLAIN_MALLOC") != 1)
-        KeepFreedMemoryForReuse();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
