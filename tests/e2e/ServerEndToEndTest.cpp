@@ -72,8 +72,9 @@ protected:
         return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
     }
 
-    // Starts the server once the stand-in reader listens, as the reader does it.
-    void startServer(const QStringList& iniLines = {})
+    // Starts the server once the stand-in reader listens, as the reader does it; a guard
+    // interval other than 0 replaces the guard's five minutes.
+    void startServer(const QStringList& iniLines = {}, int guardIntervalMs = 0)
     {
         for (const QString& line : iniLines) {
             const QStringList parts = line.split(QLatin1Char('/'));
@@ -81,9 +82,23 @@ protected:
         }
         reader = std::make_unique<StandInReader>();
         ASSERT_TRUE(reader->Listening());
+        if (guardIntervalMs > 0)
+            qputenv("QUILLMERE_GUARD_INTERVAL_MS", QByteArray::number(guardIntervalMs));
+        server = std::make_unique<ServerProcess>(home.Path());
+        const bool started = server->Start();
+        qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
+        ASSERT_TRUE(started);
+        ASSERT_NE(reader->WaitFor(CDTSvrRun, 20000), nullptr);
+    }
+
+    // Closes the server the way the reader closes it and starts it again on the same home.
+    void restartServer()
+    {
+        reader->Send(MakeSmall(CDTAppExit));
+        ASSERT_TRUE(server->WaitForEnd(20000));
         server = std::make_unique<ServerProcess>(home.Path());
         ASSERT_TRUE(server->Start());
-        ASSERT_NE(reader->WaitFor(CDTSvrRun, 20000), nullptr);
+        ASSERT_NE(reader->WaitFor(CDTSvrRun, 20000, {}, reader->All().size()), nullptr);
     }
 
     // A page of the forum fetched directly; pages other than control pages need their host.
@@ -367,9 +382,7 @@ TEST_F(ServerEndToEnd, LongThreadGetsItsNewestPagesThenItsFirstTenThenWhatTheRea
 
 TEST_F(ServerEndToEnd, GuardStoresANewPageAndTheReaderRefreshAnswers)
 {
-    qputenv("QUILLMERE_GUARD_INTERVAL_MS", "1500");
-    startServer();
-    qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
+    startServer({}, 1500);
     const ForumThread t = thread(1004);
     qsizetype from = 0;
     FollowRecord row = followThread(t);
@@ -491,9 +504,7 @@ TEST_F(ServerEndToEnd, FrontPageAndDiscountsArriveAtStart)
 
 TEST_F(ServerEndToEnd, ThreadDeletedOnTheForumIsLoggedAndKeepsItsPages)
 {
-    qputenv("QUILLMERE_GUARD_INTERVAL_MS", "1000");
-    startServer();
-    qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
+    startServer({}, 1000);
     const ForumThread t = thread(1001);
     FollowRecord row = followThread(t);
     ASSERT_FALSE(row.dbFileName.isEmpty());
@@ -530,11 +541,20 @@ const StandInReader::Received* LogIn(StandInReader& reader, const QString& user,
     return reader.WaitFor(CDTLogin, 60000, {}, from);
 }
 
+// The answer to a reply request, waited for after the request.
+const StandInReader::Received* Reply(StandInReader& reader, int focusPageNo, const QString& text, int timeoutMs)
+{
+    const qsizetype from = reader.All().size();
+    auto request = MakeRecord<ReplyRequest>(CDTReply);
+    request.focusPageNo.Set(focusPageNo);
+    request.text.Set(text);
+    reader.Send(ToLarge(request));
+    return reader.WaitFor(CDTReply, timeoutMs, {}, from);
+}
+
 TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThread)
 {
-    qputenv("QUILLMERE_GUARD_INTERVAL_MS", "600000");
-    startServer();
-    qunsetenv("QUILLMERE_GUARD_INTERVAL_MS");
+    startServer({}, 600000);
     const ForumThread t = thread(1004);
     FollowRecord row = followThread(t);
     ASSERT_FALSE(row.dbFileName.isEmpty());
@@ -564,12 +584,7 @@ TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThre
 
     // The reply is posted in the forum; the reader's refresh then stores it.
     const QString text = QStringLiteral("测试回复：\"引号\" & 'apostrophe' -- 完");
-    qsizetype from = reader->All().size();
-    auto reply = MakeRecord<ReplyRequest>(CDTReply);
-    reply.focusPageNo.Set(focus);
-    reply.text.Set(text);
-    reader->Send(ToLarge(reply));
-    const auto* replied = reader->WaitFor(CDTReply, 60000, {}, from);
+    const auto* replied = Reply(*reader, focus, text, 60000);
     ASSERT_NE(replied, nullptr);
     EXPECT_EQ(FromLarge<ReplyAnswer>(replied->record).result.Get(), 1);
     EXPECT_EQ(FromLarge<ReplyAnswer>(replied->record).message.Get(), QStringLiteral("回复成功！"));
@@ -583,7 +598,7 @@ TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThre
             return pages > t.pages;
         },
         10000));
-    from = reader->All().size();
+    const qsizetype from = reader->All().size();
     reader->Send(MakeSmall(CDTRefresh, focus));
     ASSERT_NE(reader->WaitFor(CDTRefresh, 30000, {}, from), nullptr);
     QList<ThreadPost> posts;
@@ -601,22 +616,13 @@ TEST_F(ServerEndToEnd, LoginSurvivesARestartOfTheServer)
     ASSERT_EQ(FromLarge<LoginAnswer>(login->record).result.Get(), 1);
 
     // Closed the way the reader closes it, then started again on the same home.
-    reader->Send(MakeSmall(CDTAppExit));
-    ASSERT_TRUE(server->WaitForEnd(20000));
-    server = std::make_unique<ServerProcess>(home.Path());
-    ASSERT_TRUE(server->Start());
-    ASSERT_NE(reader->WaitFor(CDTSvrRun, 20000, {}, reader->All().size()), nullptr);
+    restartServer();
 
     // Only a logged-in session gets the reply form.
     const ForumThread t = thread(1004);
     const FollowRecord row = followThread(t);
     ASSERT_FALSE(row.dbFileName.isEmpty());
-    const qsizetype from = reader->All().size();
-    auto reply = MakeRecord<ReplyRequest>(CDTReply);
-    reply.focusPageNo.Set(row.focusPageNo);
-    reply.text.Set(QStringLiteral("重启之后的回复"));
-    reader->Send(ToLarge(reply));
-    const auto* replied = reader->WaitFor(CDTReply, 60000, {}, from);
+    const auto* replied = Reply(*reader, row.focusPageNo, QStringLiteral("重启之后的回复"), 60000);
     ASSERT_NE(replied, nullptr);
     EXPECT_EQ(FromLarge<ReplyAnswer>(replied->record).result.Get(), 1);
 }
@@ -624,11 +630,7 @@ TEST_F(ServerEndToEnd, LoginSurvivesARestartOfTheServer)
 TEST_F(ServerEndToEnd, ReplyToAnUnknownFollowGetsNoAnswer)
 {
     startServer();
-    auto reply = MakeRecord<ReplyRequest>(CDTReply);
-    reply.focusPageNo.Set(999);
-    reply.text.Set(QStringLiteral("无人回复"));
-    reader->Send(ToLarge(reply));
-    EXPECT_EQ(reader->WaitFor(CDTReply, 3000), nullptr);
+    EXPECT_EQ(Reply(*reader, 999, QStringLiteral("无人回复"), 3000), nullptr);
 }
 
 TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoesAndLeavesNoProcessBehind)
@@ -801,11 +803,7 @@ TEST_F(ServerWithPersistentFaults, TheNextStartCompletesWhatTheFirstWalkMissed)
     ASSERT_TRUE(ListStoredPages(row.dbFileName, stored));
     EXPECT_LT(stored.size(), t.pages) << "the faults left nothing to complete";
 
-    reader->Send(MakeSmall(CDTAppExit));
-    ASSERT_TRUE(server->WaitForEnd(20000));
-    server = std::make_unique<ServerProcess>(home.Path());
-    ASSERT_TRUE(server->Start());
-    ASSERT_NE(reader->WaitFor(CDTSvrRun, 20000, {}, reader->All().size()), nullptr);
+    restartServer();
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 60000));
     ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(row.focusPageNo).size() == t.pages; }, 10000));
     expectStoredPostsAreTheForums(row.dbFileName, t);
