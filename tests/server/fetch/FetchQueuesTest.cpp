@@ -1,3 +1,4 @@
+#include "FetchMachineryTest.h"
 #include "FetchQueues.h"
 #include "DirectFetcher.h"
 #include "FetchThreads.h"
@@ -29,32 +30,7 @@ QStringList DrainDirect() {
     return order;
 }
 
-// Waits for a condition polled every few milliseconds; false after `limitMs`.
-template <typename Condition> bool WaitUntil(Condition condition, int limitMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
-
-class FetchQueuesTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ClearFetchQueues();
-        ClearLog();
-        ResetThreadRegistry();
-    }
-    void TearDown() override {
-        StopAllThreads(5000);
-        ClearFetchQueues();
-        ResetThreadRegistry();
-        SetDirectFetchLimits(FetchLimits());
-    }
-};
+using FetchQueuesTest = FetchMachineryTest;
 
 TEST_F(FetchQueuesTest, PagesGoBeforePicturesAndPicturesKeepTheirOrder) {
     PushDirect(Request("pic1", TaskPicture), false);
@@ -257,7 +233,6 @@ TEST_F(DirectFetchTest, IdleThreadWakesAtOnceAndEndsSoonAfterStop) {
 }
 
 TEST_F(FetchQueuesTest, ThreadsStartLoadersThenNavigatorThenFetchers) {
-    TempHome home;
     std::atomic<int> loadersAtNavigatorStart{-1};
     StartFetchThreads([&] { loadersAtNavigatorStart = RunningThreadCount(); }, 50);
     ASSERT_TRUE(

@@ -1,4 +1,5 @@
 #include "PageLoader.h"
+#include "FetchMachineryTest.h"
 #include "FetchQueues.h"
 #include "Log.h"
 #include "TempHome.h"
@@ -14,17 +15,6 @@
 #include <thread>
 
 namespace {
-
-template <typename Condition> bool WaitUntil(Condition condition, int limitMs = 5000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > limitMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 struct Seen {
     int calls = 0;
@@ -57,20 +47,7 @@ WebpageInfo Downloaded(const QByteArray& bytes, Seen* seen,
     return request;
 }
 
-class PageLoaderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ClearFetchQueues();
-        ClearLog();
-        ResetThreadRegistry();
-    }
-    void TearDown() override {
-        StopAllThreads(5000);
-        ClearFetchQueues();
-        ResetThreadRegistry();
-    }
-    TempHome home_;
-};
+using PageLoaderTest = FetchMachineryTest;
 
 TEST_F(PageLoaderTest, DecodesByTheDeclarationAndPoursTheBodyIntoTheShell) {
     // "中文" as GBK bytes and as UTF-8 bytes.
