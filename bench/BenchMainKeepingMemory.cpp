@@ -1,6 +1,6 @@
 // The main of the benchmarks that measure page work: they run with the allocator set up as
 // both programs set it. QUILLMERE_BENCH_PLAIN_MALLOC=1 measures with glibc's defaults instead.
-#include "AllocatorTuning.h"
+#include "common/AllocatorTuning.h"
 
 #include <QtGlobal>
 

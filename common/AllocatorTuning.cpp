@@ -1,9 +1,8 @@
-#include "AllocatorTuning.h"
+#include "common/AllocatorTuning.h"
 
 #include <malloc.h>
 
-void KeepFreedMemoryForReuse()
-{
+void KeepFreedMemoryForReuse() {
     // glibc's own ceiling for the mapping threshold; blocks above it (never a page of ours,
     // which the fetcher bounds at 2 MB) are still mapped.
     constexpr int kMapAbove = 32 * 1024 * 1024;

@@ -8,8 +8,7 @@
 // while nobody waits is kept until the next wait.
 class AutoResetEvent {
 public:
-    void Set()
-    {
+    void Set() {
         {
             std::lock_guard lock(mutex_);
             signalled_ = true;
@@ -17,31 +16,28 @@ public:
         cv_.notify_one();
     }
 
-    void Wait()
-    {
+    void Wait() {
         std::unique_lock lock(mutex_);
         cv_.wait(lock, [this] { return signalled_; });
         signalled_ = false;
     }
 
     // True when signalled within the time, false on time-out.
-    bool WaitFor(int milliseconds)
-    {
+    bool WaitFor(int milliseconds) {
         std::unique_lock lock(mutex_);
-        if (!cv_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return signalled_; }))
+        if (!cv_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                          [this] { return signalled_; }))
             return false;
         signalled_ = false;
         return true;
     }
 
-    bool IsSignalled() const
-    {
+    bool IsSignalled() const {
         std::lock_guard lock(mutex_);
         return signalled_;
     }
 
-    void Reset()
-    {
+    void Reset() {
         std::lock_guard lock(mutex_);
         signalled_ = false;
     }

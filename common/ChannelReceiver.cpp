@@ -1,7 +1,7 @@
-#include "ChannelReceiver.h"
+#include "common/ChannelReceiver.h"
 
-#include "ChannelSocketPath.h"
-#include "Log.h"
+#include "common/ChannelSocketPath.h"
+#include "common/Log.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -15,8 +15,7 @@
 
 namespace {
 
-bool peerIsSameUser(QLocalSocket* socket)
-{
+bool peerIsSameUser(QLocalSocket* socket) {
     ucred credentials{};
     socklen_t length = sizeof credentials;
     const int fd = static_cast<int>(socket->socketDescriptor());
@@ -29,10 +28,11 @@ bool peerIsSameUser(QLocalSocket* socket)
 
 ChannelReceiver::ChannelReceiver(QObject* parent) : QObject(parent) {}
 
-ChannelReceiver::~ChannelReceiver() { Close(); }
+ChannelReceiver::~ChannelReceiver() {
+    Close();
+}
 
-bool ChannelReceiver::Listen(const QString& title, Handler handler)
-{
+bool ChannelReceiver::Listen(const QString& title, Handler handler) {
     Close();
     handler_ = std::move(handler);
     path_ = ChannelSocketPath(title);
@@ -41,7 +41,8 @@ bool ChannelReceiver::Listen(const QString& title, Handler handler)
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(path_)) {
-        Log(QStringLiteral("Channel listen failed: ") + path_ + QStringLiteral(" ") + server_->errorString(),
+        Log(QStringLiteral("Channel listen failed: ") + path_ + QStringLiteral(" ") +
+                server_->errorString(),
             LogError);
         delete server_;
         server_ = nullptr;
@@ -51,8 +52,7 @@ bool ChannelReceiver::Listen(const QString& title, Handler handler)
     return true;
 }
 
-void ChannelReceiver::Close()
-{
+void ChannelReceiver::Close() {
     if (server_) {
         server_->close();
         delete server_;
@@ -61,15 +61,13 @@ void ChannelReceiver::Close()
     }
 }
 
-void ChannelReceiver::Refuse(QLocalSocket* socket, const QString& why)
-{
+void ChannelReceiver::Refuse(QLocalSocket* socket, const QString& why) {
     Log(QStringLiteral("Channel refused a record: ") + why, LogWarn);
     socket->abort();
     socket->deleteLater();
 }
 
-void ChannelReceiver::Accept()
-{
+void ChannelReceiver::Accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         if (!peerIsSameUser(socket)) {
             Refuse(socket, QStringLiteral("peer of another user"));
@@ -93,8 +91,7 @@ void ChannelReceiver::Accept()
     }
 }
 
-void ChannelReceiver::ReadFrom(QLocalSocket* socket)
-{
+void ChannelReceiver::ReadFrom(QLocalSocket* socket) {
     if (socket->property("done").toBool())
         return;
     socket->setProperty("partial", true);
@@ -102,7 +99,8 @@ void ChannelReceiver::ReadFrom(QLocalSocket* socket)
         return;
     uint32_t length = 0;
     socket->peek(reinterpret_cast<char*>(&length), 4);
-    if (length != static_cast<uint32_t>(kSmallMessageSize) && length != static_cast<uint32_t>(kLargeMessageSize)) {
+    if (length != static_cast<uint32_t>(kSmallMessageSize) &&
+        length != static_cast<uint32_t>(kLargeMessageSize)) {
         Refuse(socket, QStringLiteral("bad length %1").arg(length));
         return;
     }

@@ -1,6 +1,6 @@
-#include "ChannelSocketPath.h"
+#include "common/ChannelSocketPath.h"
 
-#include "ProgramDirectory.h"
+#include "common/ProgramDirectory.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -10,8 +10,7 @@
 
 namespace {
 
-QString ensurePrivateFolder(const QString& folder)
-{
+QString ensurePrivateFolder(const QString& folder) {
     QDir().mkpath(folder);
     ::chmod(QFile::encodeName(folder).constData(), 0700);
     return folder;
@@ -19,8 +18,7 @@ QString ensurePrivateFolder(const QString& folder)
 
 } // namespace
 
-QString ChannelSocketPath(const QString& title)
-{
+QString ChannelSocketPath(const QString& title) {
     QString home = ProgramDirectory();
     const QString inHome = home + QStringLiteral("run/") + title;
     if (QFile::encodeName(inHome).size() <= kMaxSocketPathBytes) {
@@ -29,10 +27,12 @@ QString ChannelSocketPath(const QString& title)
     }
     if (home.endsWith(QLatin1Char('/')))
         home.chop(1);
-    const QByteArray hash = QCryptographicHash::hash(home.toUtf8(), QCryptographicHash::Sha256).toHex();
+    const QByteArray hash =
+        QCryptographicHash::hash(home.toUtf8(), QCryptographicHash::Sha256).toHex();
     QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (base.isEmpty())
         base = QStringLiteral("/tmp");
-    const QString folder = base + QStringLiteral("/quillmere-") + QString::fromLatin1(hash.left(16));
+    const QString folder =
+        base + QStringLiteral("/quillmere-") + QString::fromLatin1(hash.left(16));
     return ensurePrivateFolder(folder) + QLatin1Char('/') + title;
 }

@@ -1,7 +1,7 @@
-#include "CommandChannel.h"
+#include "common/CommandChannel.h"
 
-#include "ChannelSocketPath.h"
-#include "Log.h"
+#include "common/ChannelSocketPath.h"
+#include "common/Log.h"
 
 #include <QFile>
 
@@ -17,8 +17,7 @@ namespace {
 class SocketFd {
 public:
     explicit SocketFd(int fd) : fd_(fd) {}
-    ~SocketFd()
-    {
+    ~SocketFd() {
         if (fd_ >= 0)
             ::close(fd_);
     }
@@ -30,8 +29,7 @@ private:
     int fd_;
 };
 
-int connectTo(const QString& path)
-{
+int connectTo(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     sockaddr_un address{};
     if (name.isEmpty() || name.size() >= static_cast<int>(sizeof address.sun_path))
@@ -48,8 +46,7 @@ int connectTo(const QString& path)
     return fd;
 }
 
-bool sendAll(int fd, const void* data, size_t size)
-{
+bool sendAll(int fd, const void* data, size_t size) {
     const auto* p = static_cast<const unsigned char*>(data);
     while (size > 0) {
         const ssize_t n = ::send(fd, p, size, MSG_NOSIGNAL);
@@ -67,8 +64,7 @@ bool sendAll(int fd, const void* data, size_t size)
 
 CommandChannel::CommandChannel() = default;
 
-CommandChannel::~CommandChannel()
-{
+CommandChannel::~CommandChannel() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
@@ -79,15 +75,13 @@ CommandChannel::~CommandChannel()
         sender_.join();
 }
 
-CommandChannel& CommandChannel::Process()
-{
+CommandChannel& CommandChannel::Process() {
     // Never destroyed: the sender thread ends with the process.
     static CommandChannel* channel = new CommandChannel;
     return *channel;
 }
 
-void CommandChannel::StartChannel(const QString& peerTitle)
-{
+void CommandChannel::StartChannel(const QString& peerTitle) {
     {
         std::lock_guard lock(mutex_);
         peerTitle_ = peerTitle;
@@ -98,14 +92,12 @@ void CommandChannel::StartChannel(const QString& peerTitle)
         sender_ = std::thread([this] { SenderLoop(); });
 }
 
-void CommandChannel::SetPeerMissingCallback(std::function<void(int)> callback)
-{
+void CommandChannel::SetPeerMissingCallback(std::function<void(int)> callback) {
     std::lock_guard lock(mutex_);
     peerMissing_ = std::move(callback);
 }
 
-void CommandChannel::Queue(std::deque<PendingRecord>& queue, PendingRecord record, bool atFront)
-{
+void CommandChannel::Queue(std::deque<PendingRecord>& queue, PendingRecord record, bool atFront) {
     {
         std::lock_guard lock(mutex_);
         if (atFront)
@@ -116,20 +108,18 @@ void CommandChannel::Queue(std::deque<PendingRecord>& queue, PendingRecord recor
     wake_.Set();
 }
 
-void CommandChannel::QueueSmall(const SmallMessage& record, bool atFront)
-{
+void CommandChannel::QueueSmall(const SmallMessage& record, bool atFront) {
     auto bytes = std::make_shared<LargeMessage>();
     std::memcpy(bytes->bytes, &record, kSmallMessageSize);
     Queue(small_, {std::move(bytes), kSmallMessageSize, record.code}, atFront);
 }
 
-void CommandChannel::QueueLarge(const LargeMessage& record, bool atFront)
-{
-    Queue(large_, {std::make_shared<LargeMessage>(record), kLargeMessageSize, record.Code()}, atFront);
+void CommandChannel::QueueLarge(const LargeMessage& record, bool atFront) {
+    Queue(large_, {std::make_shared<LargeMessage>(record), kLargeMessageSize, record.Code()},
+          atFront);
 }
 
-int CommandChannel::FindPeer() const
-{
+int CommandChannel::FindPeer() const {
     QString path;
     {
         std::lock_guard lock(mutex_);
@@ -141,8 +131,7 @@ int CommandChannel::FindPeer() const
     return fd.get() >= 0 ? PeerFound : PeerMissing;
 }
 
-int CommandChannel::Deliver(const PendingRecord& record) const
-{
+int CommandChannel::Deliver(const PendingRecord& record) const {
     QString path;
     {
         std::lock_guard lock(mutex_);
@@ -154,7 +143,8 @@ int CommandChannel::Deliver(const PendingRecord& record) const
     if (fd.get() < 0)
         return PeerMissing;
     const uint32_t length = static_cast<uint32_t>(record.size); // little-endian host
-    if (!sendAll(fd.get(), &length, sizeof length) || !sendAll(fd.get(), record.bytes->bytes, length))
+    if (!sendAll(fd.get(), &length, sizeof length) ||
+        !sendAll(fd.get(), record.bytes->bytes, length))
         return PeerMissing;
     // The peer answers once its handler has returned; no answer means not delivered.
     unsigned char ack = 0;
@@ -166,14 +156,13 @@ int CommandChannel::Deliver(const PendingRecord& record) const
     }
 }
 
-void CommandChannel::SleepRetry()
-{
+void CommandChannel::SleepRetry() {
     std::unique_lock lock(mutex_);
-    stateChanged_.wait_for(lock, std::chrono::milliseconds(retryIntervalMs_), [this] { return stopping_; });
+    stateChanged_.wait_for(lock, std::chrono::milliseconds(retryIntervalMs_),
+                           [this] { return stopping_; });
 }
 
-void CommandChannel::DrainQueue(std::deque<PendingRecord>& queue)
-{
+void CommandChannel::DrainQueue(std::deque<PendingRecord>& queue) {
     for (;;) {
         PendingRecord record;
         {
@@ -211,8 +200,7 @@ void CommandChannel::DrainQueue(std::deque<PendingRecord>& queue)
     }
 }
 
-void CommandChannel::SenderLoop()
-{
+void CommandChannel::SenderLoop() {
     for (;;) {
         wake_.Wait();
         {
@@ -226,9 +214,9 @@ void CommandChannel::SenderLoop()
     }
 }
 
-bool CommandChannel::WaitUntilIdle(int timeoutMs)
-{
+bool CommandChannel::WaitUntilIdle(int timeoutMs) {
     std::unique_lock lock(mutex_);
-    return stateChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                  [this] { return small_.empty() && large_.empty() && !delivering_; });
+    return stateChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] {
+        return small_.empty() && large_.empty() && !delivering_;
+    });
 }

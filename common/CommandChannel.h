@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AutoResetEvent.h"
-#include "Records.h"
+#include "common/AutoResetEvent.h"
+#include "common/Records.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "CrashHandler.h"
+#include "common/CrashHandler.h"
 
-#include "ProgramDirectory.h"
-#include "Settings.h"
+#include "common/ProgramDirectory.h"
+#include "common/Settings.h"
 
 #include <QFile>
 
@@ -31,8 +31,7 @@ std::atomic<bool> installed{false};
 std::atomic<bool> watcherRunning{false};
 std::atomic<int> inHandler{0};
 
-void writeText(int fd, const char* text)
-{
+void writeText(int fd, const char* text) {
     size_t length = std::strlen(text);
     while (length > 0) {
         const ssize_t n = ::write(fd, text, length);
@@ -44,8 +43,7 @@ void writeText(int fd, const char* text)
 }
 
 // Decimal or hex text without the C library's formatting, which is not signal-safe.
-void writeNumber(int fd, unsigned long long value, int base)
-{
+void writeNumber(int fd, unsigned long long value, int base) {
     char buffer[32];
     int i = sizeof buffer - 1;
     buffer[i] = '\0';
@@ -59,8 +57,7 @@ void writeNumber(int fd, unsigned long long value, int base)
     writeText(fd, buffer + i);
 }
 
-void copyFile(int fd, const char* path)
-{
+void copyFile(int fd, const char* path) {
     const int in = ::open(path, O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return;
@@ -72,8 +69,7 @@ void copyFile(int fd, const char* path)
     ::close(in);
 }
 
-const char* signalName(int signal)
-{
+const char* signalName(int signal) {
     switch (signal) {
     case SIGSEGV:
         return "SIGSEGV";
@@ -90,8 +86,7 @@ const char* signalName(int signal)
     }
 }
 
-bool writeDump(int signal, siginfo_t* info)
-{
+bool writeDump(int signal, siginfo_t* info) {
     const int fd = ::open(dumpPath, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
@@ -113,8 +108,7 @@ bool writeDump(int signal, siginfo_t* info)
     return true;
 }
 
-void showNotice()
-{
+void showNotice() {
     if (noticeProgram[0] == '\0')
         return;
     const pid_t child = ::fork();
@@ -127,29 +121,26 @@ void showNotice()
     }
 }
 
-void crashFilter(int signal, siginfo_t* info, void*)
-{
+void crashFilter(int signal, siginfo_t* info, void*) {
     // A second fault while reporting the first goes straight to the default action.
     if (inHandler.fetch_add(1) == 0 && writeDump(signal, info))
         showNotice();
-    struct sigaction fallback{};
+    struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     ::sigemptyset(&fallback.sa_mask);
     ::sigaction(signal, &fallback, nullptr);
     ::raise(signal);
 }
 
-void installHandler(int signal)
-{
-    struct sigaction action{};
+void installHandler(int signal) {
+    struct sigaction action {};
     action.sa_sigaction = crashFilter;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK;
     ::sigemptyset(&action.sa_mask);
     ::sigaction(signal, &action, nullptr);
 }
 
-void copyInto(char* target, size_t size, const QByteArray& bytes)
-{
+void copyInto(char* target, size_t size, const QByteArray& bytes) {
     const size_t n = std::min(size - 1, static_cast<size_t>(bytes.size()));
     std::memcpy(target, bytes.constData(), n);
     target[n] = '\0';
@@ -157,23 +148,24 @@ void copyInto(char* target, size_t size, const QByteArray& bytes)
 
 } // namespace
 
-QString CrashDumpFileName(int64_t secondsSinceEpoch)
-{
+QString CrashDumpFileName(int64_t secondsSinceEpoch) {
     std::time_t t = static_cast<std::time_t>(secondsSinceEpoch);
     std::tm local{};
     localtime_r(&t, &local);
-    return QStringLiteral("515") +
-           QString::asprintf("_%04d-%02d-%02d_%02d-%02d-%02d.dmp", local.tm_year + 1900, local.tm_mon + 1,
-                             local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    return QStringLiteral("515") + QString::asprintf("_%04d-%02d-%02d_%02d-%02d-%02d.dmp",
+                                                     local.tm_year + 1900, local.tm_mon + 1,
+                                                     local.tm_mday, local.tm_hour, local.tm_min,
+                                                     local.tm_sec);
 }
 
-QString CrashDumpPath() { return dumpPathText; }
+QString CrashDumpPath() {
+    return dumpPathText;
+}
 
-bool EnsureCrashHandlers()
-{
+bool EnsureCrashHandlers() {
     bool allInPlace = true;
     for (int signal : kSignals) {
-        struct sigaction current{};
+        struct sigaction current {};
         ::sigaction(signal, nullptr, &current);
         if (!(current.sa_flags & SA_SIGINFO) || current.sa_sigaction != crashFilter) {
             installHandler(signal);
@@ -183,8 +175,7 @@ bool EnsureCrashHandlers()
     return allInPlace;
 }
 
-void InstallCrashHandler()
-{
+void InstallCrashHandler() {
     if (installed.exchange(true))
         return;
     dumpPathText = ProgramDirectory() + CrashDumpFileName(static_cast<int64_t>(std::time(nullptr)));
@@ -220,4 +211,6 @@ void InstallCrashHandler()
     }).detach();
 }
 
-void ReleaseCrashHandlerLock() { watcherRunning = false; }
+void ReleaseCrashHandlerLock() {
+    watcherRunning = false;
+}

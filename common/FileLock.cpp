@@ -1,4 +1,4 @@
-#include "FileLock.h"
+#include "common/FileLock.h"
 
 #include <QFile>
 
@@ -8,10 +8,11 @@
 #include <thread>
 #include <unistd.h>
 
-FileLock::~FileLock() { Unlock(); }
+FileLock::~FileLock() {
+    Unlock();
+}
 
-bool FileLock::Lock(const QString& path, int timeoutMs)
-{
+bool FileLock::Lock(const QString& path, int timeoutMs) {
     Unlock();
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
@@ -30,15 +31,15 @@ bool FileLock::Lock(const QString& path, int timeoutMs)
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline)
             break;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
         pause = std::min(pause * 2, std::chrono::microseconds(10000));
     }
     ::close(fd);
     return false;
 }
 
-void FileLock::Unlock()
-{
+void FileLock::Unlock() {
     if (fd_ >= 0) {
         ::flock(fd_, LOCK_UN);
         ::close(fd_);

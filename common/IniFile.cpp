@@ -1,4 +1,4 @@
-#include "IniFile.h"
+#include "common/IniFile.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -6,8 +6,7 @@
 
 namespace {
 
-QStringList readLines(const QString& path, bool* exists)
-{
+QStringList readLines(const QString& path, bool* exists) {
     QFile file(path);
     *exists = file.open(QIODevice::ReadOnly);
     if (!*exists)
@@ -21,16 +20,14 @@ QStringList readLines(const QString& path, bool* exists)
 }
 
 // The section named by a "[name]" line, or a null string when the line is no header.
-QString sectionOf(const QString& line)
-{
+QString sectionOf(const QString& line) {
     const QString t = line.trimmed();
     if (t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
         return t.mid(1, t.size() - 2).trimmed();
     return QString();
 }
 
-bool keyOf(const QString& line, QString* key, QString* value)
-{
+bool keyOf(const QString& line, QString* key, QString* value) {
     const qsizetype eq = line.indexOf(QLatin1Char('='));
     if (eq < 0 || line.trimmed().startsWith(QLatin1Char(';')))
         return false;
@@ -45,14 +42,15 @@ bool keyOf(const QString& line, QString* key, QString* value)
     return true;
 }
 
-bool same(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool same(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 } // namespace
 
 IniFile::IniFile(QString path) : path_(std::move(path)) {}
 
-bool IniFile::Find(const QString& section, const QString& key, QString* value) const
-{
+bool IniFile::Find(const QString& section, const QString& key, QString* value) const {
     bool exists = false;
     const QStringList lines = readLines(path_, &exists);
     bool inSection = false;
@@ -69,8 +67,7 @@ bool IniFile::Find(const QString& section, const QString& key, QString* value) c
     return false;
 }
 
-int IniFile::ReadInt(const QString& section, const QString& key, int defaultValue) const
-{
+int IniFile::ReadInt(const QString& section, const QString& key, int defaultValue) const {
     QString value;
     if (!Find(section, key, &value) || value.isEmpty())
         return defaultValue;
@@ -87,14 +84,12 @@ int IniFile::ReadInt(const QString& section, const QString& key, int defaultValu
 }
 
 QString IniFile::ReadText(const QString& section, const QString& key,
-                          const QString& defaultValue) const
-{
+                          const QString& defaultValue) const {
     QString value;
     return Find(section, key, &value) ? value : defaultValue;
 }
 
-bool IniFile::WriteText(const QString& section, const QString& key, const QString& value) const
-{
+bool IniFile::WriteText(const QString& section, const QString& key, const QString& value) const {
     bool exists = false;
     QStringList lines = readLines(path_, &exists);
     const QString newLine = key + QLatin1Char('=') + value;

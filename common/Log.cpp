@@ -1,7 +1,7 @@
-#include "Log.h"
+#include "common/Log.h"
 
-#include "ProgramDirectory.h"
-#include "Utilities.h"
+#include "common/ProgramDirectory.h"
+#include "common/Utilities.h"
 
 #include <QFile>
 
@@ -12,14 +12,12 @@
 namespace {
 
 std::mutex logMutex;
-std::deque<LogEntry>& entries()
-{
+std::deque<LogEntry>& entries() {
     static std::deque<LogEntry> list;
     return list;
 }
 
-QString levelTag(int level)
-{
+QString levelTag(int level) {
     switch (level) {
     case LogNormal:
         return QStringLiteral("  NormalSysInfoLog   ");
@@ -34,8 +32,7 @@ QString levelTag(int level)
 
 } // namespace
 
-QString BuildLogLine(int64_t time, int level, const QString& message)
-{
+QString BuildLogLine(int64_t time, int level, const QString& message) {
     QString line;
     std::time_t t = static_cast<std::time_t>(time);
     std::tm local{};
@@ -52,8 +49,7 @@ QString BuildLogLine(int64_t time, int level, const QString& message)
     return line;
 }
 
-void Log(const QString& message, int level)
-{
+void Log(const QString& message, int level) {
     LogEntry entry;
     entry.time = static_cast<int64_t>(std::time(nullptr));
     entry.level = level;
@@ -66,18 +62,15 @@ void Log(const QString& message, int level)
         list.pop_front();
 }
 
-void LogFormat(int level, const char* format, int value)
-{
+void LogFormat(int level, const char* format, int value) {
     Log(QString::asprintf(format, value), level);
 }
 
-void LogFormat(int level, const char* format, int first, int second)
-{
+void LogFormat(int level, const char* format, int first, int second) {
     Log(QString::asprintf(format, first, second), level);
 }
 
-bool WriteLogFile(const QString& fileName)
-{
+bool WriteLogFile(const QString& fileName) {
     std::lock_guard lock(logMutex);
     QFile file(JoinPath(ProgramDirectory(), fileName));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -90,14 +83,12 @@ bool WriteLogFile(const QString& fileName)
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
-QList<LogEntry> LogEntries()
-{
+QList<LogEntry> LogEntries() {
     std::lock_guard lock(logMutex);
     return QList<LogEntry>(entries().begin(), entries().end());
 }
 
-QList<QString> LogLinesContaining(const QString& part)
-{
+QList<QString> LogLinesContaining(const QString& part) {
     std::lock_guard lock(logMutex);
     QList<QString> lines;
     for (const LogEntry& entry : entries())
@@ -106,8 +97,7 @@ QList<QString> LogLinesContaining(const QString& part)
     return lines;
 }
 
-void ClearLog()
-{
+void ClearLog() {
     std::lock_guard lock(logMutex);
     entries().clear();
 }

@@ -10,8 +10,8 @@ enum LogLevel : int { LogNormal = 0, LogWarn = 1, LogError = 2 };
 struct LogEntry {
     int64_t time = 0; // seconds since 1970 UTC
     int level = 0;
-    QString message;  // as the caller gave it
-    QString line;     // the finished line that goes to the file
+    QString message; // as the caller gave it
+    QString line;    // the finished line that goes to the file
 };
 
 // Appends one entry to the process-wide in-memory log (at most 10000 entries, oldest dropped).

@@ -1,4 +1,4 @@
-#include "ProgramDirectory.h"
+#include "common/ProgramDirectory.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,21 +12,18 @@
 namespace {
 
 std::mutex homeMutex;
-QString& homeValue()
-{
+QString& homeValue() {
     static QString home;
     return home;
 }
 
-QString withSlash(QString path)
-{
+QString withSlash(QString path) {
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     return path;
 }
 
-QString defaultHome()
-{
+QString defaultHome() {
     const QByteArray env = qgetenv("QUILLMERE_HOME");
     if (!env.isEmpty())
         return QString::fromLocal8Bit(env);
@@ -38,8 +35,7 @@ QString defaultHome()
 
 } // namespace
 
-QString ProgramDirectory()
-{
+QString ProgramDirectory() {
     std::lock_guard lock(homeMutex);
     if (homeValue().isEmpty()) {
         const QString home = QDir(defaultHome()).absolutePath();
@@ -49,8 +45,7 @@ QString ProgramDirectory()
     return homeValue();
 }
 
-bool SetProgramDirectory(const QString& directory)
-{
+bool SetProgramDirectory(const QString& directory) {
     const QString absolute = QDir(directory).absolutePath();
     if (!QDir().mkpath(absolute))
         return false;
@@ -59,8 +54,7 @@ bool SetProgramDirectory(const QString& directory)
     return true;
 }
 
-bool InitProgramDirectory(int argc, char** argv)
-{
+bool InitProgramDirectory(int argc, char** argv) {
     QString home;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc)
@@ -73,8 +67,7 @@ bool InitProgramDirectory(int argc, char** argv)
     return SetProgramDirectory(home);
 }
 
-QString ExecutableDirectory()
-{
+QString ExecutableDirectory() {
     char buffer[4096];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0)
@@ -83,15 +76,13 @@ QString ExecutableDirectory()
     return withSlash(QFileInfo(QString::fromLocal8Bit(buffer)).absolutePath());
 }
 
-QString LockDirectory()
-{
+QString LockDirectory() {
     const QString dir = ProgramDirectory() + QStringLiteral("lock/");
     QDir().mkpath(dir);
     return dir;
 }
 
-void EnsureDeliveredFiles()
-{
+void EnsureDeliveredFiles() {
     Q_INIT_RESOURCE(common_files);
     const QString target = ProgramDirectory() + QStringLiteral("Show.html");
     if (!QFile::exists(target) && QFile::copy(QStringLiteral(":/quillmere/Show.html"), target))

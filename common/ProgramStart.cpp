@@ -1,12 +1,11 @@
-#include "ProgramStart.h"
+#include "common/ProgramStart.h"
 
-#include "CrashHandler.h"
-#include "ProgramDirectory.h"
+#include "common/CrashHandler.h"
+#include "common/ProgramDirectory.h"
 
 #include <cstdio>
 
-bool BeginProgram(int argc, char** argv)
-{
+bool BeginProgram(int argc, char** argv) {
     if (!InitProgramDirectory(argc, argv)) {
         std::fprintf(stderr, "Cannot create the home folder\n");
         return false;

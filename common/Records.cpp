@@ -1,21 +1,34 @@
-#include "Records.h"
+#include "common/Records.h"
 
-QString CommandName(int code)
-{
+QString CommandName(int code) {
     static const char* const names[] = {
-        "CDTAppExit",      "CDTAddFocusWebpage", "CDTNewGetWebpage",       "CDTLogin",
-        nullptr,           "CDTReply",           "CDTRefresh",             "CDTUserSet",
-        "CDTTianyaFocus",  "CDTNoWebpage",       "CDTFindSvr",             "CDTWriteLog",
-        "CDTReadNeedNext", "CDTReadNeedLast",    "CDTGetAllNewestWebpage", "CDTSvrRun",
-        "CDTGetImg",       "CDTReadWebpage",     "CDTReadPageNoRang",      "CDTSoftVerUpdate",
+        "CDTAppExit",
+        "CDTAddFocusWebpage",
+        "CDTNewGetWebpage",
+        "CDTLogin",
+        nullptr,
+        "CDTReply",
+        "CDTRefresh",
+        "CDTUserSet",
+        "CDTTianyaFocus",
+        "CDTNoWebpage",
+        "CDTFindSvr",
+        "CDTWriteLog",
+        "CDTReadNeedNext",
+        "CDTReadNeedLast",
+        "CDTGetAllNewestWebpage",
+        "CDTSvrRun",
+        "CDTGetImg",
+        "CDTReadWebpage",
+        "CDTReadPageNoRang",
+        "CDTSoftVerUpdate",
     };
     if (code < 0 || code >= static_cast<int>(std::size(names)) || !names[code])
         return QStringLiteral("NoDefine");
     return QString::fromLatin1(names[code]);
 }
 
-std::vector<LargeMessage> SplitHotRecommend(const std::vector<HotRecommendItem>& items)
-{
+std::vector<LargeMessage> SplitHotRecommend(const std::vector<HotRecommendItem>& items) {
     std::vector<LargeMessage> records;
     for (size_t start = 0; start < items.size(); start += kHotRecommendPerRecord) {
         auto record = MakeRecord<HotRecommendMessage>(CDTHotRecommend);
@@ -33,8 +46,7 @@ std::vector<LargeMessage> SplitHotRecommend(const std::vector<HotRecommendItem>&
     return records;
 }
 
-std::vector<HotRecommendItem> HotRecommendItemsOf(const LargeMessage& message)
-{
+std::vector<HotRecommendItem> HotRecommendItemsOf(const LargeMessage& message) {
     const auto record = FromLarge<HotRecommendMessage>(message);
     const int count = std::clamp(record.count.Get(), 0, kHotRecommendPerRecord);
     std::vector<HotRecommendItem> items;

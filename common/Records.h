@@ -48,8 +48,7 @@ QString CommandName(int code);
 // A 32-bit little-endian integer stored at any byte offset.
 struct Int32Field {
     unsigned char bytes[4];
-    int32_t Get() const
-    {
+    int32_t Get() const {
         int32_t v;
         std::memcpy(&v, bytes, 4);
         return v;
@@ -64,8 +63,7 @@ static_assert(sizeof(Int32Field) == 4 && alignof(Int32Field) == 1);
 template <int N> struct TextField {
     unsigned char bytes[2 * N];
 
-    QString Get() const
-    {
+    QString Get() const {
         char16_t units[N];
         std::memcpy(units, bytes, sizeof units);
         int length = 0;
@@ -73,8 +71,7 @@ template <int N> struct TextField {
             ++length;
         return QString(reinterpret_cast<const QChar*>(units), length);
     }
-    void Set(const QString& text)
-    {
+    void Set(const QString& text) {
         std::memset(bytes, 0, sizeof bytes);
         const int length = std::min<int>(static_cast<int>(text.size()), N - 1);
         std::memcpy(bytes, text.utf16(), static_cast<size_t>(length) * 2);
@@ -96,8 +93,7 @@ inline constexpr int kLargeMessageSize = 99208;
 // The large record as raw bytes; its layout follows from the code.
 struct LargeMessage {
     unsigned char bytes[kLargeMessageSize];
-    int32_t Code() const
-    {
+    int32_t Code() const {
         int32_t v;
         std::memcpy(&v, bytes, 4);
         return v;
@@ -236,7 +232,8 @@ static_assert(offsetof(LoginRequest, userName) == 4 && offsetof(LoginRequest, pa
               offsetof(LoginRequest, verifyCode) == 136 && offsetof(LoginRequest, rest) == 202);
 static_assert(sizeof(LoginAnswer) == kLargeMessageSize);
 static_assert(offsetof(LoginAnswer, result) == 156 && offsetof(LoginAnswer, message) == 160 &&
-              offsetof(LoginAnswer, pictureWidth) == 228 && offsetof(LoginAnswer, pictureHeight) == 232 &&
+              offsetof(LoginAnswer, pictureWidth) == 228 &&
+              offsetof(LoginAnswer, pictureHeight) == 232 &&
               offsetof(LoginAnswer, pictureBytes) == 236 && offsetof(LoginAnswer, picture) == 240);
 
 static_assert(sizeof(ReplyRequest) == kLargeMessageSize);
@@ -246,24 +243,30 @@ static_assert(offsetof(ReplyAnswer, focusPageNo) == 4 && offsetof(ReplyAnswer, m
               offsetof(ReplyAnswer, result) == 10012);
 
 static_assert(sizeof(GetImgMessage) == kLargeMessageSize);
-static_assert(offsetof(GetImgMessage, focusPageNo) == 4 && offsetof(GetImgMessage, entryCount) == 8 &&
-              offsetof(GetImgMessage, pictureAddress) == 12 && offsetof(GetImgMessage, entries) == 2060);
+static_assert(offsetof(GetImgMessage, focusPageNo) == 4 &&
+              offsetof(GetImgMessage, entryCount) == 8 &&
+              offsetof(GetImgMessage, pictureAddress) == 12 &&
+              offsetof(GetImgMessage, entries) == 2060);
 static_assert(offsetof(PicturePostEntry, pageNo) == 0 && offsetof(PicturePostEntry, author) == 4 &&
               offsetof(PicturePostEntry, time) == 68);
 
 static_assert(sizeof(SoftVerUpdateMessage) == kLargeMessageSize);
-static_assert(offsetof(SoftVerUpdateMessage, updateKind) == 4 && offsetof(SoftVerUpdateMessage, field4) == 24 &&
-              offsetof(SoftVerUpdateMessage, message) == 44 && offsetof(SoftVerUpdateMessage, field6) == 244 &&
-              offsetof(SoftVerUpdateMessage, field7) == 2292 && offsetof(SoftVerUpdateMessage, field8) == 4340);
+static_assert(offsetof(SoftVerUpdateMessage, updateKind) == 4 &&
+              offsetof(SoftVerUpdateMessage, field4) == 24 &&
+              offsetof(SoftVerUpdateMessage, message) == 44 &&
+              offsetof(SoftVerUpdateMessage, field6) == 244 &&
+              offsetof(SoftVerUpdateMessage, field7) == 2292 &&
+              offsetof(SoftVerUpdateMessage, field8) == 4340);
 
 static_assert(sizeof(HotRecommendMessage) == kLargeMessageSize);
-static_assert(offsetof(HotRecommendMessage, entries) == 4 && offsetof(HotRecommendMessage, count) == 99204);
+static_assert(offsetof(HotRecommendMessage, entries) == 4 &&
+              offsetof(HotRecommendMessage, count) == 99204);
 static_assert(offsetof(HotRecommendEntry, html) == 0 && offsetof(HotRecommendEntry, text) == 3000 &&
-              offsetof(HotRecommendEntry, first) == 3960 && offsetof(HotRecommendEntry, second) == 3964);
+              offsetof(HotRecommendEntry, first) == 3960 &&
+              offsetof(HotRecommendEntry, second) == 3964);
 
 // A zero-filled layout with its code set.
-template <typename Layout> Layout MakeRecord(int32_t code)
-{
+template <typename Layout> Layout MakeRecord(int32_t code) {
     static_assert(sizeof(Layout) == kLargeMessageSize);
     Layout record;
     std::memset(&record, 0, sizeof record);
@@ -272,24 +275,22 @@ template <typename Layout> Layout MakeRecord(int32_t code)
 }
 
 // A layout as the raw record the channel carries, and back.
-template <typename Layout> LargeMessage ToLarge(const Layout& layout)
-{
+template <typename Layout> LargeMessage ToLarge(const Layout& layout) {
     static_assert(sizeof(Layout) == kLargeMessageSize);
     LargeMessage message;
     std::memcpy(message.bytes, &layout, kLargeMessageSize);
     return message;
 }
 
-template <typename Layout> Layout FromLarge(const LargeMessage& message)
-{
+template <typename Layout> Layout FromLarge(const LargeMessage& message) {
     static_assert(sizeof(Layout) == kLargeMessageSize);
     Layout layout;
     std::memcpy(&layout, message.bytes, kLargeMessageSize);
     return layout;
 }
 
-inline SmallMessage MakeSmall(int32_t code, int32_t a = 0, int32_t b = 0, int32_t c = 0, int32_t d = 0)
-{
+inline SmallMessage MakeSmall(int32_t code, int32_t a = 0, int32_t b = 0, int32_t c = 0,
+                              int32_t d = 0) {
     return SmallMessage{code, a, b, c, d};
 }
 

@@ -1,5 +1,7 @@
-#include "SingleInstance.h"
+#include "common/SingleInstance.h"
 
-#include "ProgramDirectory.h"
+#include "common/ProgramDirectory.h"
 
-SingleInstance::SingleInstance(const QString& name) { lock_.Lock(ProgramDirectory() + name, 0); }
+SingleInstance::SingleInstance(const QString& name) {
+    lock_.Lock(ProgramDirectory() + name, 0);
+}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileLock.h"
+#include "common/FileLock.h"
 
 #include <QString>
 

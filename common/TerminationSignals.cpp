@@ -1,4 +1,4 @@
-#include "TerminationSignals.h"
+#include "common/TerminationSignals.h"
 
 #include <QSocketNotifier>
 
@@ -11,17 +11,16 @@ namespace {
 
 int pipeFds[2] = {-1, -1};
 
-void onSignal(int)
-{
+void onSignal(int) {
     const char byte = 1;
     [[maybe_unused]] ssize_t n = ::write(pipeFds[1], &byte, 1);
 }
 
 } // namespace
 
-TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
-{
-    if (pipeFds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeFds) != 0)
+TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
+    if (pipeFds[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeFds) != 0)
         return;
     notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
@@ -30,7 +29,7 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
         }
         emit Requested();
     });
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = onSignal;
     ::sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -38,9 +37,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
         ::sigaction(s, &action, nullptr);
 }
 
-TerminationSignals::~TerminationSignals()
-{
-    struct sigaction action{};
+TerminationSignals::~TerminationSignals() {
+    struct sigaction action {};
     action.sa_handler = SIG_DFL;
     for (int s : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(s, &action, nullptr);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AutoResetEvent.h"
+#include "common/AutoResetEvent.h"
 
 #include <QString>
 
@@ -10,7 +10,9 @@ void ThreadEnd(const QString& name);
 
 // The process-wide stop flag: 0 running, 1 stopping. Every worker loop ends when it is 1.
 int StopFlag();
-inline bool StopRequested() { return StopFlag() == 1; }
+inline bool StopRequested() {
+    return StopFlag() == 1;
+}
 
 // Number of registered threads now running.
 int RunningThreadCount();

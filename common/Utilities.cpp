@@ -1,36 +1,32 @@
-#include "Utilities.h"
+#include "common/Utilities.h"
 
-#include "ProgramDirectory.h"
-#include "Settings.h"
+#include "common/ProgramDirectory.h"
+#include "common/Settings.h"
 
 #include <cstdio>
 #include <ctime>
 
-QString JoinPath(const QString& directory, const QString& name)
-{
+QString JoinPath(const QString& directory, const QString& name) {
     if (directory.endsWith(QLatin1Char('/')))
         return directory + name;
     return directory + QLatin1Char('/') + name;
 }
 
-QString FileNameOfPath(const QString& path)
-{
+QString FileNameOfPath(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     if (slash <= 0)
         return path;
     return path.mid(slash + 1);
 }
 
-QString PictureExtension(const QString& nameOrAddress)
-{
+QString PictureExtension(const QString& nameOrAddress) {
     const qsizetype dot = nameOrAddress.lastIndexOf(QLatin1Char('.'));
     if (dot <= 0)
         return QStringLiteral("jpg");
     return nameOrAddress.mid(dot + 1);
 }
 
-bool IsAllDigits(const QString& text)
-{
+bool IsAllDigits(const QString& text) {
     if (text.isEmpty())
         return false;
     for (QChar c : text)
@@ -39,8 +35,7 @@ bool IsAllDigits(const QString& text)
     return true;
 }
 
-QString ReplaceAll(const QString& text, const QString& search, const QString& replacement)
-{
+QString ReplaceAll(const QString& text, const QString& search, const QString& replacement) {
     if (search.isEmpty())
         return text;
     QString result;
@@ -57,8 +52,7 @@ QString ReplaceAll(const QString& text, const QString& search, const QString& re
     return result;
 }
 
-QString TimeText(int64_t secondsSinceEpoch)
-{
+QString TimeText(int64_t secondsSinceEpoch) {
     std::time_t t = static_cast<std::time_t>(secondsSinceEpoch);
     std::tm local{};
     if (!localtime_r(&t, &local))
@@ -68,8 +62,7 @@ QString TimeText(int64_t secondsSinceEpoch)
                              local.tm_sec);
 }
 
-int64_t ParseTimeText(const QString& text)
-{
+int64_t ParseTimeText(const QString& text) {
     std::tm local{};
     const QByteArray bytes = text.toLatin1();
     if (std::sscanf(bytes.constData(), "%d-%d-%d %d:%d:%d", &local.tm_year, &local.tm_mon,
@@ -81,10 +74,11 @@ int64_t ParseTimeText(const QString& text)
     return static_cast<int64_t>(std::mktime(&local));
 }
 
-QByteArray Utf8OfText(const QString& text) { return text.toUtf8(); }
+QByteArray Utf8OfText(const QString& text) {
+    return text.toUtf8();
+}
 
-QString TrimBlanks(const QString& text)
-{
+QString TrimBlanks(const QString& text) {
     qsizetype begin = 0;
     qsizetype end = text.size();
     auto blank = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
@@ -95,8 +89,7 @@ QString TrimBlanks(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-QString RemoveForbiddenFileChars(const QString& text)
-{
+QString RemoveForbiddenFileChars(const QString& text) {
     // Removing every one in a single pass gives the same text as rescanning from the start.
     static const QString forbidden = QStringLiteral("\\/:*?\"<>|");
     QString result;
@@ -107,10 +100,11 @@ QString RemoveForbiddenFileChars(const QString& text)
     return result;
 }
 
-QString PictureDirectory() { return JoinPath(ProgramDirectory(), QStringLiteral("Img")); }
+QString PictureDirectory() {
+    return JoinPath(ProgramDirectory(), QStringLiteral("Img"));
+}
 
-int ClassifyForumAddress(const QString& address)
-{
+int ClassifyForumAddress(const QString& address) {
     const ForumHosts& hosts = Hosts();
     const QString lower = address.toLower();
     const QString http = QStringLiteral("http://");

@@ -1,16 +1,15 @@
-#include "CMainDlg.h"
+#include "reader/CMainDlg.h"
 
-#include "CommandChannel.h"
-#include "Log.h"
-#include "ServerLauncher.h"
+#include "common/CommandChannel.h"
+#include "common/Log.h"
+#include "reader/ServerLauncher.h"
 
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CMainDlg::CMainDlg(QWidget* parent) : QWidget(parent)
-{
+CMainDlg::CMainDlg(QWidget* parent) : QWidget(parent) {
     setWindowTitle(QStringLiteral("Quillmere"));
     resize(960, 640);
     auto* layout = new QVBoxLayout(this);
@@ -25,11 +24,9 @@ CMainDlg::CMainDlg(QWidget* parent) : QWidget(parent)
     });
 }
 
-bool CMainDlg::Initialise()
-{
-    const bool listening = receiver_.Listen(windowTitle(), [this](const LargeMessage& record, int size) {
-        OnCopyData(record, size);
-    });
+bool CMainDlg::Initialise() {
+    const bool listening = receiver_.Listen(
+        windowTitle(), [this](const LargeMessage& record, int size) { OnCopyData(record, size); });
     CommandChannel& channel = CommandChannel::Process();
     channel.StartChannel(QStringLiteral("QuillmereServerMainDlg"));
     // A server that went away is started again; a copy that finds one running ends at once.
@@ -40,16 +37,14 @@ bool CMainDlg::Initialise()
     return listening;
 }
 
-void CMainDlg::OnCopyData(const LargeMessage& record, int)
-{
+void CMainDlg::OnCopyData(const LargeMessage& record, int) {
     if (closing_)
         return;
     if (record.Code() == CDTSvrRun)
         status_->setText(QStringLiteral("服务已启动"));
 }
 
-void CMainDlg::closeEvent(QCloseEvent* event)
-{
+void CMainDlg::closeEvent(QCloseEvent* event) {
     closing_ = true;
     CommandChannel& channel = CommandChannel::Process();
     channel.SetPeerMissingCallback({});

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChannelReceiver.h"
+#include "common/ChannelReceiver.h"
 
 #include <QWidget>
 

@@ -1,17 +1,16 @@
-#include "CQuillmereApp.h"
+#include "reader/CQuillmereApp.h"
 
-#include "CMainDlg.h"
-#include "CrashHandler.h"
-#include "CatalogueFile.h"
-#include "ProgramDirectory.h"
-#include "ServerLauncher.h"
-#include "SingleInstance.h"
-#include "TerminationSignals.h"
+#include "common/CrashHandler.h"
+#include "common/ProgramDirectory.h"
+#include "common/SingleInstance.h"
+#include "common/TerminationSignals.h"
+#include "reader/CMainDlg.h"
+#include "reader/ServerLauncher.h"
+#include "store/CatalogueFile.h"
 
 #include <QApplication>
 
-int CQuillmereApp::Run(int argc, char** argv)
-{
+int CQuillmereApp::Run(int argc, char** argv) {
     SingleInstance instance(QStringLiteral("QuillmereClientExe"));
     if (!instance.IsFirst())
         return 0;

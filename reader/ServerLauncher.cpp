@@ -1,25 +1,26 @@
-#include "ServerLauncher.h"
+#include "reader/ServerLauncher.h"
 
-#include "Log.h"
-#include "ProgramDirectory.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
 
 #include <QProcess>
 
-QString ServerPath()
-{
+QString ServerPath() {
     const QString fromEnv = qEnvironmentVariable("QUILLMERE_SERVER");
     return fromEnv.isEmpty() ? ExecutableDirectory() + QStringLiteral("QuillmereServer") : fromEnv;
 }
 
-QString ServerLauncher::ServerPath() { return ::ServerPath(); }
+QString ServerLauncher::ServerPath() {
+    return ::ServerPath();
+}
 
-bool ServerLauncher::Start()
-{
+bool ServerLauncher::Start() {
     QString home = ProgramDirectory();
     if (home.endsWith(QLatin1Char('/')))
         home.chop(1);
     const bool started = QProcess::startDetached(ServerPath(), {QStringLiteral("--home"), home});
-    Log(QStringLiteral("Start server: ") + ServerPath() + (started ? QString() : QStringLiteral(" failed")),
+    Log(QStringLiteral("Start server: ") + ServerPath() +
+            (started ? QString() : QStringLiteral(" failed")),
         started ? LogNormal : LogError);
     return started;
 }

@@ -1,8 +1,8 @@
-#include "Catalogue.h"
+#include "store/Catalogue.h"
 
-#include "DbAccess.h"
-#include "SqlText.h"
-#include "Utilities.h"
+#include "common/Utilities.h"
+#include "store/DbAccess.h"
+#include "store/SqlText.h"
 
 #include <ctime>
 

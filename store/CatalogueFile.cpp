@@ -1,9 +1,9 @@
-#include "CatalogueFile.h"
+#include "store/CatalogueFile.h"
 
-#include "Catalogue.h"
-#include "Log.h"
-#include "ProgramDirectory.h"
-#include "Utilities.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
+#include "common/Utilities.h"
+#include "store/Catalogue.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
-#include "DbAccess.h"
+#include "store/DbAccess.h"
 
-#include "DbSession.h"
-#include "Log.h"
-#include "SqlText.h"
+#include "common/Log.h"
+#include "store/DbSession.h"
+#include "store/SqlText.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DbError.h"
-#include "DbRow.h"
+#include "store/DbError.h"
+#include "store/DbRow.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "DbRow.h"
+#include "store/DbRow.h"
 
 DbRow::DbRow(std::initializer_list<QString> values) {
     size_t i = 0;

@@ -1,8 +1,8 @@
-#include "DbSession.h"
+#include "store/DbSession.h"
 
-#include "Log.h"
-#include "ProgramDirectory.h"
-#include "Utilities.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
+#include "common/Utilities.h"
 
 QString DatabasePath(const QString& databaseName) {
     if (databaseName.startsWith(QLatin1Char('/')))

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DbError.h"
-#include "FileLock.h"
-#include "SqliteHandles.h"
+#include "common/FileLock.h"
+#include "store/DbError.h"
+#include "store/SqliteHandles.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "SqlText.h"
+#include "store/SqlText.h"
 
 QString EscapeSqlText(const QString& text) {
     if (!text.contains(QLatin1Char('\'')))

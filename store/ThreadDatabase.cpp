@@ -1,11 +1,11 @@
-#include "ThreadDatabase.h"
+#include "store/ThreadDatabase.h"
 
-#include "DbAccess.h"
-#include "DbSession.h"
-#include "Log.h"
-#include "ProgramDirectory.h"
-#include "SqlText.h"
-#include "Utilities.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
+#include "common/Utilities.h"
+#include "store/DbAccess.h"
+#include "store/DbSession.h"
+#include "store/SqlText.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ThreadRecords.h"
+#include "store/ThreadRecords.h"
 
 #include <QByteArray>
 #include <QList>

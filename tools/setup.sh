@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev libqt6opengl6-dev
     libsqlite3-dev libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fonts-noto-cjk
+    xvfb xauth fonts-noto-cjk clang-format
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -24,5 +24,12 @@ if [ ${#missing[@]} -gt 0 ]; then
     "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The format check runs before the build, so a badly formatted tree fails at once.
+if [ "${1:-}" = "--check-format" ]; then
+    tools/check-format.sh
+fi
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
 cmake --build build -j"$(nproc)"

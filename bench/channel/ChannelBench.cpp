@@ -1,6 +1,6 @@
 // Records per second through the channel to a peer process on this machine.
-#include "CommandChannel.h"
-#include "ProgramDirectory.h"
+#include "common/CommandChannel.h"
+#include "common/ProgramDirectory.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -15,31 +15,27 @@ struct PeerFixture {
     QProcess peer;
     CommandChannel channel;
 
-    PeerFixture()
-    {
+    PeerFixture() {
         SetProgramDirectory(home.path());
         peer.start(ExecutableDirectory() + QStringLiteral("channel_peer"),
-                   {QStringLiteral("--home"), home.path(), QStringLiteral("--title"), QStringLiteral("Peer"),
-                    QStringLiteral("--out"), QStringLiteral("/dev/null")});
+                   {QStringLiteral("--home"), home.path(), QStringLiteral("--title"),
+                    QStringLiteral("Peer"), QStringLiteral("--out"), QStringLiteral("/dev/null")});
         peer.waitForStarted();
         peer.waitForReadyRead(5000);
         channel.StartChannel(QStringLiteral("Peer"));
     }
-    ~PeerFixture()
-    {
+    ~PeerFixture() {
         peer.kill();
         peer.waitForFinished();
     }
 };
 
-PeerFixture& fixture()
-{
+PeerFixture& fixture() {
     static PeerFixture f;
     return f;
 }
 
-void BM_SmallRecords(benchmark::State& state)
-{
+void BM_SmallRecords(benchmark::State& state) {
     auto& f = fixture();
     for (auto _ : state) {
         for (int i = 0; i < 100; ++i)
@@ -50,8 +46,7 @@ void BM_SmallRecords(benchmark::State& state)
 }
 BENCHMARK(BM_SmallRecords)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_LargeRecords(benchmark::State& state)
-{
+void BM_LargeRecords(benchmark::State& state) {
     auto& f = fixture();
     auto record = MakeRecord<AddFocusRequest>(CDTAddFocusWebpage);
     record.address.Set(QStringLiteral("http://bbs.tianya.cn/post-free-1-1.shtml"));
@@ -68,8 +63,7 @@ BENCHMARK(BM_LargeRecords)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -1,11 +1,11 @@
 // Timed end-to-end runs of the fetch server against the sample forum on loopback, driven by
 // the stand-in reader, each in a temporary home. Prints its figures; asserts nothing.
 //   build/bin/bench_server_e2e [runs] [follows]
-#include "Catalogue.h"
-#include "StandInReader.h"
-#include "TempHome.h"
-#include "TestProcesses.h"
-#include "ThreadDatabase.h"
+#include "store/Catalogue.h"
+#include "store/ThreadDatabase.h"
+#include "tests/e2e/StandInReader.h"
+#include "tests/e2e/TestProcesses.h"
+#include "tests/support/TempHome.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,15 +28,15 @@ struct ProcessUse {
     long peakKb = 0;       // VmHWM
 };
 
-ProcessUse UseOf(qint64 pid)
-{
+ProcessUse UseOf(qint64 pid) {
     ProcessUse use;
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (stat.open(QIODevice::ReadOnly)) {
         const QByteArray text = stat.readAll();
         const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
         if (fields.size() > 12)
-            use.cpuSeconds = double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+            use.cpuSeconds = double(fields[11].toLongLong() + fields[12].toLongLong()) /
+                             double(sysconf(_SC_CLK_TCK));
     }
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (status.open(QIODevice::ReadOnly)) {
@@ -47,8 +47,7 @@ ProcessUse UseOf(qint64 pid)
     return use;
 }
 
-QList<qint64> Descendants(qint64 pid)
-{
+QList<qint64> Descendants(qint64 pid) {
     QList<qint64> found = ChildProcesses(pid);
     for (qsizetype i = 0, n = found.size(); i < n; ++i)
         found += Descendants(found[i]);
@@ -58,13 +57,13 @@ QList<qint64> Descendants(qint64 pid)
 // One server with its forum, home and stand-in reader.
 class Run {
 public:
-    explicit Run(const QStringList& serverEnv = {})
-    {
+    explicit Run(const QStringList& serverEnv = {}) {
         for (const QString& setting : serverEnv)
             qputenv(setting.section('=', 0, 0).toUtf8(), setting.section('=', 1).toUtf8());
         reader = std::make_unique<StandInReader>();
         server = std::make_unique<ServerProcess>(home.Path());
-        ok = forum.Ready() && reader->Listening() && server->Start() && reader->WaitFor(CDTSvrRun, 20000);
+        ok = forum.Ready() && reader->Listening() && server->Start() &&
+             reader->WaitFor(CDTSvrRun, 20000);
         for (const QString& setting : serverEnv)
             qunsetenv(setting.section('=', 0, 0).toUtf8());
         // Let the start-up work (version, front page, discounts) pass before anything is timed.
@@ -72,16 +71,16 @@ public:
             reader->WaitFor(CDTTianyaFocus, 40000);
     }
 
-    QByteArray Control(const QString& path)
-    {
+    QByteArray Control(const QString& path) {
         httplib::Client client("127.0.0.1", forum.Port());
         auto result = client.Get(path.toStdString());
-        return result && result->status == 200 ? QByteArray::fromStdString(result->body) : QByteArray();
+        return result && result->status == 200 ? QByteArray::fromStdString(result->body)
+                                               : QByteArray();
     }
 
-    QString FirstPage(int thread)
-    {
-        const QJsonArray threads = QJsonDocument::fromJson(Control(QStringLiteral("/__control/threads"))).array();
+    QString FirstPage(int thread) {
+        const QJsonArray threads =
+            QJsonDocument::fromJson(Control(QStringLiteral("/__control/threads"))).array();
         for (const auto& value : threads)
             if (value.toObject().value(QStringLiteral("thread")).toInt() == thread)
                 return value.toObject().value(QStringLiteral("firstPage")).toString();
@@ -89,8 +88,7 @@ public:
     }
 
     // Follows a thread; milliseconds until every wanted page has been reported, or -1.
-    qint64 TimeFollow(const QString& address, const QList<int>& wanted, int* focus)
-    {
+    qint64 TimeFollow(const QString& address, const QList<int>& wanted, int* focus) {
         const qsizetype from = reader->All().size();
         const qint64 start = reader->ElapsedMs();
         reader->Follow(address);
@@ -113,22 +111,21 @@ public:
     }
 
     TempHome home;
-    DemoForumProcess forum{home.File(QStringLiteral("Quillmere.ini")), {QStringLiteral("--exit-on-stdin-eof")}};
+    DemoForumProcess forum{home.File(QStringLiteral("Quillmere.ini")),
+                           {QStringLiteral("--exit-on-stdin-eof")}};
     std::unique_ptr<StandInReader> reader;
     std::unique_ptr<ServerProcess> server;
     bool ok = false;
 };
 
-QList<int> Range(int from, int to)
-{
+QList<int> Range(int from, int to) {
     QList<int> pages;
     for (int p = from; p <= to; ++p)
         pages.append(p);
     return pages;
 }
 
-void PrintSeries(const char* what, QList<qint64> values)
-{
+void PrintSeries(const char* what, QList<qint64> values) {
     std::sort(values.begin(), values.end());
     std::printf("%-58s", what);
     for (qint64 v : values)
@@ -139,16 +136,14 @@ void PrintSeries(const char* what, QList<qint64> values)
         std::printf("   (no run)\n");
 }
 
-long PeakOfServerAndHelpers(const ServerProcess& server, long* helpersKb)
-{
+long PeakOfServerAndHelpers(const ServerProcess& server, long* helpersKb) {
     *helpersKb = 0;
     for (qint64 helper : Descendants(server.Pid()))
         *helpersKb += UseOf(helper).peakKb;
     return UseOf(server.Pid()).peakKb;
 }
 
-void FollowTimes(int runs)
-{
+void FollowTimes(int runs) {
     QList<qint64> twenty, long150;
     long peakServer = 0, peakHelpers = 0;
     for (int i = 0; i < runs; ++i) {
@@ -165,7 +160,8 @@ void FollowTimes(int runs)
         if (ms20 >= 0)
             twenty.append(ms20);
         // The long thread of 160 pages: its newest 21 and its first 10 pages.
-        const qint64 ms150 = run.TimeFollow(run.FirstPage(1002), Range(140, 160) + Range(1, 10), &focus);
+        const qint64 ms150 =
+            run.TimeFollow(run.FirstPage(1002), Range(140, 160) + Range(1, 10), &focus);
         if (ms150 >= 0)
             long150.append(ms150);
         long helpers = 0;
@@ -174,12 +170,11 @@ void FollowTimes(int runs)
     }
     PrintSeries("follow of a 20-page thread, ms to the last page stored:", twenty);
     PrintSeries("follow of a 160-page thread (31 pages taken), ms:", long150);
-    std::printf("peak memory: server %ld MB, web engine helpers together %ld MB\n", peakServer / 1024,
-                peakHelpers / 1024);
+    std::printf("peak memory: server %ld MB, web engine helpers together %ld MB\n",
+                peakServer / 1024, peakHelpers / 1024);
 }
 
-void QuietGuardPass(int follows)
-{
+void QuietGuardPass(int follows) {
     constexpr int kGuardIntervalMs = 15000;
     Run run;
     if (!run.ok)
@@ -199,7 +194,8 @@ void QuietGuardPass(int follows)
     for (int i = 1; i < follows; ++i) {
         const QString name = QStringLiteral("guard_%1.db").arg(i);
         QFile::copy(run.home.File(seed.dbFileName), run.home.File(name));
-        AddFollowedThread(address, QStringLiteral("guard %1").arg(i), QStringLiteral("bench"), name, 12);
+        AddFollowedThread(address, QStringLiteral("guard %1").arg(i), QStringLiteral("bench"), name,
+                          12);
     }
     qputenv("QUILLMERE_GUARD_INTERVAL_MS", QByteArray::number(kGuardIntervalMs));
     run.reader = std::make_unique<StandInReader>();
@@ -227,7 +223,8 @@ void QuietGuardPass(int follows)
     const ProcessUse quietEnd = UseOf(run.server->Pid());
     const ProcessUse beforePass = UseOf(run.server->Pid());
     const qint64 passFrom = run.reader->ElapsedMs();
-    if (!run.reader->WaitUntil([&] { return reportsAfter(passFrom) >= follows; }, kGuardIntervalMs + 60000)) {
+    if (!run.reader->WaitUntil([&] { return reportsAfter(passFrom) >= follows; },
+                               kGuardIntervalMs + 60000)) {
         std::printf("the guard pass did not report every follow\n");
         return;
     }
@@ -245,21 +242,23 @@ void QuietGuardPass(int follows)
     const double passSeconds = double(run.reader->ElapsedMs() - passFrom) / 1000.0;
     std::printf("start-up refresh of %d follows: %lld ms to the last report\n", follows,
                 static_cast<long long>(startupDoneAt - started));
-    std::printf("quiet guard pass over %d follows: %lld ms from first to last report (+ one page ~5 ms)\n",
-                follows, static_cast<long long>(last - first));
+    std::printf(
+        "quiet guard pass over %d follows: %lld ms from first to last report (+ one page ~5 ms)\n",
+        follows, static_cast<long long>(last - first));
     const double windowCpu = afterPass.cpuSeconds - beforePass.cpuSeconds;
-    std::printf("CPU of the server for the pass: %.2f s (%.2f s in a %.1f s window, less %.3f s/s of idle)\n",
-                std::max(0.0, windowCpu - idlePerSecond * passSeconds), windowCpu, passSeconds, idlePerSecond);
+    std::printf("CPU of the server for the pass: %.2f s (%.2f s in a %.1f s window, less %.3f s/s "
+                "of idle)\n",
+                std::max(0.0, windowCpu - idlePerSecond * passSeconds), windowCpu, passSeconds,
+                idlePerSecond);
     long helpers = 0;
     const long peak = PeakOfServerAndHelpers(*run.server, &helpers);
-    std::printf("peak memory with %d follows: server %ld MB, web engine helpers together %ld MB\n", follows,
-                peak / 1024, helpers / 1024);
+    std::printf("peak memory with %d follows: server %ld MB, web engine helpers together %ld MB\n",
+                follows, peak / 1024, helpers / 1024);
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (getuid() == 0)

@@ -1,13 +1,13 @@
 // Speed of the download chain: QueueDownload -> direct fetch thread -> loaded queue -> page
 // loader -> OnDocument, from a loopback server serving a typical 150 KB thread page.
-#include "DirectFetcher.h"
-#include "FetchQueues.h"
-#include "FetchThreads.h"
-#include "HttpFetcher.h"
-#include "ProgramDirectory.h"
-#include "ThreadRegistry.h"
+#include "common/ProgramDirectory.h"
+#include "common/ThreadRegistry.h"
+#include "server/fetch/DirectFetcher.h"
+#include "server/fetch/FetchQueues.h"
+#include "server/fetch/FetchThreads.h"
+#include "server/fetch/HttpFetcher.h"
 
-#include "../parse/TypicalPages.h"
+#include "bench/parse/TypicalPages.h"
 
 #include <QTemporaryDir>
 
@@ -42,12 +42,15 @@ public:
         for (int i = 0; i < count; ++i) {
             PageTask task;
             task.type = TaskGuardRefresh;
-            QueueDownload(PageUrl(i), task, [this](WebpageInfo& request, bool&, bool) {
-                benchmark::DoNotOptimize(request.Document.get());
-                std::lock_guard lock(mutex_);
-                if (--remaining_ == 0)
-                    done_.notify_all();
-            }, false);
+            QueueDownload(
+                PageUrl(i), task,
+                [this](WebpageInfo& request, bool&, bool) {
+                    benchmark::DoNotOptimize(request.Document.get());
+                    std::lock_guard lock(mutex_);
+                    if (--remaining_ == 0)
+                        done_.notify_all();
+                },
+                false);
         }
         std::unique_lock lock(mutex_);
         done_.wait(lock, [this] { return remaining_ <= 0; });

@@ -1,9 +1,9 @@
 // Document building and thread-page parsing on typical 150 KB pages of 100 posts.
 // Run: build/bin/bench_parse  (see the README for the whole benchmark command)
-#include "TypicalPages.h"
+#include "bench/parse/TypicalPages.h"
 
-#include "CParseWebpage.h"
-#include "PageDocumentBuilder.h"
+#include "server/parse/CParseWebpage.h"
+#include "server/parse/PageDocumentBuilder.h"
 
 #include <benchmark/benchmark.h>
 

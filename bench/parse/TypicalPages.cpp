@@ -1,4 +1,4 @@
-#include "TypicalPages.h"
+#include "bench/parse/TypicalPages.h"
 
 #include <QString>
 

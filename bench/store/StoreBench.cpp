@@ -1,11 +1,11 @@
 // Speed of the forum store on real files in a temporary home (or $QUILLMERE_BENCH_DIR).
-#include "AllocatorTuning.h"
-#include "DbAccess.h"
-#include "DbSession.h"
-#include "ProgramDirectory.h"
-#include "SqliteHandles.h"
-#include "ThreadDatabase.h"
-#include "Utilities.h"
+#include "common/AllocatorTuning.h"
+#include "common/ProgramDirectory.h"
+#include "common/Utilities.h"
+#include "store/DbAccess.h"
+#include "store/DbSession.h"
+#include "store/SqliteHandles.h"
+#include "store/ThreadDatabase.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,23 +1,23 @@
-#include "CQuillmereServerApp.h"
+#include "server/engine/CQuillmereServerApp.h"
 
-#include "CQuillmereServerDlg.h"
-#include "FetchQueues.h"
-#include "FetchThreads.h"
-#include "FollowWorkflow.h"
-#include "LoginReply.h"
-#include "NavigatingLoader.h"
-#include "OnDemandPages.h"
-#include "PageWalk.h"
-#include "PictureDownloads.h"
-#include "StartupRefresh.h"
-#include "Log.h"
-#include "CatalogueFile.h"
-#include "ProgramDirectory.h"
-#include "Settings.h"
-#include "SingleInstance.h"
-#include "TerminationSignals.h"
-#include "ThreadRegistry.h"
-#include "CrashHandler.h"
+#include "common/CrashHandler.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
+#include "common/Settings.h"
+#include "common/SingleInstance.h"
+#include "common/TerminationSignals.h"
+#include "common/ThreadRegistry.h"
+#include "server/engine/CQuillmereServerDlg.h"
+#include "server/engine/FollowWorkflow.h"
+#include "server/engine/LoginReply.h"
+#include "server/engine/OnDemandPages.h"
+#include "server/engine/PageWalk.h"
+#include "server/engine/PictureDownloads.h"
+#include "server/engine/StartupRefresh.h"
+#include "server/fetch/FetchQueues.h"
+#include "server/fetch/FetchThreads.h"
+#include "server/fetch/web/NavigatingLoader.h"
+#include "store/CatalogueFile.h"
 
 #include <QApplication>
 
@@ -28,12 +28,15 @@ std::atomic<int> loginCancel{0};
 std::atomic<bool> pictureModule{true};
 } // namespace
 
-std::atomic<int>& LoginCancelFlag() { return loginCancel; }
+std::atomic<int>& LoginCancelFlag() {
+    return loginCancel;
+}
 
-bool PictureModuleOn() { return pictureModule.load(); }
+bool PictureModuleOn() {
+    return pictureModule.load();
+}
 
-void CQuillmereServerApp::FillDispatchTable()
-{
+void CQuillmereServerApp::FillDispatchTable() {
     using Small = CommandDispatcher;
     dispatcher_.Set(CDTAddFocusWebpage, [](const LargeMessage& r) { StartFollow(r); });
     dispatcher_.Set(CDTLogin, [](const LargeMessage& r) { StartLogin(r); });
@@ -43,15 +46,19 @@ void CQuillmereServerApp::FillDispatchTable()
         const SmallMessage m = Small::SmallOf(r);
         FetchChosenPage(m.a, m.b, m.c);
     });
-    dispatcher_.Set(CDTWriteLog, [](const LargeMessage&) { WriteLogFile(QStringLiteral("SvrLog.txt")); });
+    dispatcher_.Set(CDTWriteLog,
+                    [](const LargeMessage&) { WriteLogFile(QStringLiteral("SvrLog.txt")); });
     for (const int code : {CDTReadNeedNext, CDTReadNeedLast}) {
         dispatcher_.Set(code, [code](const LargeMessage& r) {
             const SmallMessage m = Small::SmallOf(r);
-            Log(QString::asprintf("CDTReadNeedLast ulFocusIndex=%d ulBeginPageNO=%d ulEndPageNO=%d", m.a, m.b, m.c));
-            FetchNeededPages(code == CDTReadNeedNext ? TaskLaterPages : TaskEarlierPages, m.a, m.b, m.c);
+            Log(QString::asprintf("CDTReadNeedLast ulFocusIndex=%d ulBeginPageNO=%d ulEndPageNO=%d",
+                                  m.a, m.b, m.c));
+            FetchNeededPages(code == CDTReadNeedNext ? TaskLaterPages : TaskEarlierPages, m.a, m.b,
+                             m.c);
         });
     }
-    dispatcher_.Set(CDTReadWebpage, [](const LargeMessage& r) { FetchThreadPictures(Small::SmallOf(r).a); });
+    dispatcher_.Set(CDTReadWebpage,
+                    [](const LargeMessage& r) { FetchThreadPictures(Small::SmallOf(r).a); });
     dispatcher_.Set(CDTReadPageNoRang, [](const LargeMessage& r) {
         const SmallMessage m = Small::SmallOf(r);
         PrioritisePictures(m.a, m.b, m.c);
@@ -59,8 +66,7 @@ void CQuillmereServerApp::FillDispatchTable()
     dispatcher_.Set(CDTLoginCancel, [](const LargeMessage&) { loginCancel = 1; });
 }
 
-int CQuillmereServerApp::Run(int argc, char** argv)
-{
+int CQuillmereServerApp::Run(int argc, char** argv) {
     // A second copy ends here without touching anything.
     SingleInstance instance(QStringLiteral("QuillmereServerExe"));
     if (!instance.IsFirst())
@@ -86,13 +92,15 @@ int CQuillmereServerApp::Run(int argc, char** argv)
 
     CQuillmereServerDlg window(dispatcher_);
     dispatcher_.Set(CDTAppExit, [&window](const LargeMessage&) {
-        QMetaObject::invokeMethod(&window, [&window] { window.reject(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &window, [&window] { window.reject(); }, Qt::QueuedConnection);
     });
     if (!window.Initialise())
         return 1;
     QObject::connect(&window, &QDialog::finished, &app, &QCoreApplication::quit);
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::Requested, &window, [&window] { window.RequestCloseOnce(); });
+    QObject::connect(&termination, &TerminationSignals::Requested, &window,
+                     [&window] { window.RequestCloseOnce(); });
     app.exec();
 
     StopAllThreads(15000);

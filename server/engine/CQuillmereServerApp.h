@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandDispatcher.h"
+#include "server/engine/CommandDispatcher.h"
 
 #include <atomic>
 

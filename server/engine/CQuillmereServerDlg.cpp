@@ -1,7 +1,7 @@
-#include "CQuillmereServerDlg.h"
+#include "server/engine/CQuillmereServerDlg.h"
 
-#include "CommandChannel.h"
-#include "Log.h"
+#include "common/CommandChannel.h"
+#include "common/Log.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -13,8 +13,7 @@ inline constexpr auto kReaderWindowTitle = "Quillmere";
 inline constexpr int kReaderWatchMs = 2000;
 
 CQuillmereServerDlg::CQuillmereServerDlg(CommandDispatcher& dispatcher, QWidget* parent)
-    : QDialog(parent), dispatcher_(dispatcher)
-{
+    : QDialog(parent), dispatcher_(dispatcher) {
     // The controls exist and work although the window is never shown.
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QPushButton(QStringLiteral("Test 1"), this));
@@ -28,12 +27,10 @@ CQuillmereServerDlg::CQuillmereServerDlg(CommandDispatcher& dispatcher, QWidget*
     setWindowFlag(Qt::Tool);
 }
 
-bool CQuillmereServerDlg::Initialise()
-{
+bool CQuillmereServerDlg::Initialise() {
     setWindowTitle(QString::fromLatin1(kServerWindowTitle));
-    const bool listening = receiver_.Listen(windowTitle(), [this](const LargeMessage& record, int) {
-        dispatcher_.Dispatch(record);
-    });
+    const bool listening = receiver_.Listen(
+        windowTitle(), [this](const LargeMessage& record, int) { dispatcher_.Dispatch(record); });
     CommandChannel& channel = CommandChannel::Process();
     channel.StartChannel(QString::fromLatin1(kReaderWindowTitle));
     channel.SetPeerMissingCallback([this](int) { RequestCloseOnce(); });
@@ -49,15 +46,14 @@ bool CQuillmereServerDlg::Initialise()
     return listening;
 }
 
-void CQuillmereServerDlg::RequestCloseOnce()
-{
+void CQuillmereServerDlg::RequestCloseOnce() {
     if (closeRequested_.exchange(true))
         return;
-    QMetaObject::invokeMethod(this, [this] { reject(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { reject(); }, Qt::QueuedConnection);
 }
 
-void CQuillmereServerDlg::WriteLogAndTell()
-{
+void CQuillmereServerDlg::WriteLogAndTell() {
     WriteLogFile(QStringLiteral("SvrLog.txt"));
     QMessageBox::information(this, windowTitle(), QStringLiteral("输入日志成功！"));
 }

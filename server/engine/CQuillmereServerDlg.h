@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChannelReceiver.h"
-#include "CommandDispatcher.h"
+#include "common/ChannelReceiver.h"
+#include "server/engine/CommandDispatcher.h"
 
 #include <QDialog>
 

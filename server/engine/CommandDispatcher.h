@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Records.h"
+#include "common/Records.h"
 
 #include <functional>
 #include <map>
@@ -15,8 +15,7 @@ public:
     bool Has(int code) const { return actions_.count(code) != 0; }
 
     // Runs the action for the record's code; false when the code has none.
-    bool Dispatch(const LargeMessage& record) const
-    {
+    bool Dispatch(const LargeMessage& record) const {
         const auto it = actions_.find(record.Code());
         if (it == actions_.end())
             return false;
@@ -25,8 +24,7 @@ public:
     }
 
     // The small record in the first bytes of a received block.
-    static SmallMessage SmallOf(const LargeMessage& record)
-    {
+    static SmallMessage SmallOf(const LargeMessage& record) {
         SmallMessage small;
         std::memcpy(&small, record.bytes, sizeof small);
         return small;

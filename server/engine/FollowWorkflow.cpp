@@ -1,14 +1,14 @@
-#include "FollowWorkflow.h"
+#include "server/engine/FollowWorkflow.h"
 
-#include "CParseWebpage.h"
-#include "Catalogue.h"
-#include "CommandChannel.h"
-#include "FetchQueues.h"
-#include "Log.h"
-#include "PageWalk.h"
-#include "ThreadDatabase.h"
-#include "Utilities.h"
-#include "WebpageInfo.h"
+#include "common/CommandChannel.h"
+#include "common/Log.h"
+#include "common/Utilities.h"
+#include "server/engine/PageWalk.h"
+#include "server/fetch/FetchQueues.h"
+#include "server/fetch/WebpageInfo.h"
+#include "server/parse/CParseWebpage.h"
+#include "store/Catalogue.h"
+#include "store/ThreadDatabase.h"
 
 #include <mutex>
 
@@ -20,13 +20,12 @@ std::mutex followMutex;
 
 // A page that is not the first but names itself (or nothing) as the first page would be
 // fetched for ever.
-bool firstPageIsItself(const ParsedPageInfo& info, const QString& loaded, const QString& address)
-{
-    return info.firstPageAddress.isEmpty() || info.firstPageAddress == loaded || info.firstPageAddress == address;
+bool firstPageIsItself(const ParsedPageInfo& info, const QString& loaded, const QString& address) {
+    return info.firstPageAddress.isEmpty() || info.firstPageAddress == loaded ||
+           info.firstPageAddress == address;
 }
 
-void runFollow(WebpageInfo& request, const ParsedPageInfo& info, const QString& loaded)
-{
+void runFollow(WebpageInfo& request, const ParsedPageInfo& info, const QString& loaded) {
     if (info.currentPage != 1) {
         if (firstPageIsItself(info, loaded, request.address)) {
             AnswerFollow(request, kFollowParseFailed, 0);
@@ -68,8 +67,7 @@ void runFollow(WebpageInfo& request, const ParsedPageInfo& info, const QString& 
 
 } // namespace
 
-void StartFollow(const LargeMessage& record)
-{
+void StartFollow(const LargeMessage& record) {
     const auto add = FromLarge<AddFocusRequest>(record);
     PageTask task;
     task.type = TaskFollowFirstPage;
@@ -81,8 +79,7 @@ void StartFollow(const LargeMessage& record)
         QueueDownload(address, task, FollowPageDone, true);
 }
 
-void FollowPageDone(WebpageInfo& request, bool& busy, bool timedOut)
-{
+void FollowPageDone(WebpageInfo& request, bool& busy, bool timedOut) {
     if (timedOut) {
         AnswerFollow(request, kFollowTimedOut, 0);
         return;
@@ -111,8 +108,7 @@ void FollowPageDone(WebpageInfo& request, bool& busy, bool timedOut)
     QueueBrowse(info.firstPageAddress, request.task, FollowPageDone, false);
 }
 
-void AnswerFollow(const WebpageInfo& request, const QString& message, int result)
-{
+void AnswerFollow(const WebpageInfo& request, const QString& message, int result) {
     auto answer = MakeRecord<AddFocusAnswer>(CDTAddFocusWebpage);
     answer.result.Set(result);
     answer.focusPageNo.Set(FindFollowNumber(request.address));

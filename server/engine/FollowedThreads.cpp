@@ -1,13 +1,11 @@
-#include "FollowedThreads.h"
+#include "server/engine/FollowedThreads.h"
 
-FollowedThreads& FollowedThreads::Instance()
-{
+FollowedThreads& FollowedThreads::Instance() {
     static FollowedThreads list;
     return list;
 }
 
-bool FollowedThreads::Load()
-{
+bool FollowedThreads::Load() {
     QList<FollowRecord> rows;
     if (!ListFollowedThreads(rows))
         return false;
@@ -16,8 +14,7 @@ bool FollowedThreads::Load()
     return true;
 }
 
-std::optional<FollowRecord> FollowedThreads::Find(int focusPageNo) const
-{
+std::optional<FollowRecord> FollowedThreads::Find(int focusPageNo) const {
     std::lock_guard lock(mutex_);
     for (const FollowRecord& row : rows_)
         if (row.focusPageNo == focusPageNo)
@@ -25,21 +22,18 @@ std::optional<FollowRecord> FollowedThreads::Find(int focusPageNo) const
     return std::nullopt;
 }
 
-void FollowedThreads::ForEach(const std::function<void(const FollowRecord&)>& visit) const
-{
+void FollowedThreads::ForEach(const std::function<void(const FollowRecord&)>& visit) const {
     std::lock_guard lock(mutex_);
     for (const FollowRecord& row : rows_)
         visit(row);
 }
 
-QList<FollowRecord> FollowedThreads::Rows() const
-{
+QList<FollowRecord> FollowedThreads::Rows() const {
     std::lock_guard lock(mutex_);
     return rows_;
 }
 
-void FollowedThreads::Clear()
-{
+void FollowedThreads::Clear() {
     std::lock_guard lock(mutex_);
     rows_.clear();
 }

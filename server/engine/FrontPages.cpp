@@ -1,28 +1,27 @@
-#include "FrontPages.h"
+#include "server/engine/FrontPages.h"
 
-#include "CParseTianyaFocus.h"
-#include "Catalogue.h"
-#include "CommandChannel.h"
-#include "Settings.h"
-#include "WebpageInfo.h"
+#include "common/CommandChannel.h"
+#include "common/Settings.h"
+#include "server/fetch/WebpageInfo.h"
+#include "server/parse/CParseTianyaFocus.h"
+#include "store/Catalogue.h"
 
-QString FrontPageAddress() { return QStringLiteral("http://") + Hosts().forumFocus + QStringLiteral("/"); }
+QString FrontPageAddress() {
+    return QStringLiteral("http://") + Hosts().forumFocus + QStringLiteral("/");
+}
 
-QString DiscountPageAddress()
-{
+QString DiscountPageAddress() {
     return QStringLiteral("http://") + Hosts().discountSite + QStringLiteral("/zhe/readadvert.php");
 }
 
-void FrontPageDone(WebpageInfo& request, bool&, bool)
-{
+void FrontPageDone(WebpageInfo& request, bool&, bool) {
     QList<FocusItem> items;
     CParseTianyaFocus(request.Document, request.address).Parse(&items);
     ReplaceFrontPageItems(items);
     CommandChannel::Process().QueueSmall(MakeSmall(CDTTianyaFocus));
 }
 
-QString QuoteClassAttributes(const QString& html)
-{
+QString QuoteClassAttributes(const QString& html) {
     QString text = html;
     const QString marker = QStringLiteral("class=");
     qsizetype from = 0;
@@ -50,8 +49,7 @@ QString QuoteClassAttributes(const QString& html)
     return text;
 }
 
-std::vector<HotRecommendItem> ReadDiscountRows(const WebpageInfo& request)
-{
+std::vector<HotRecommendItem> ReadDiscountRows(const WebpageInfo& request) {
     std::vector<HotRecommendItem> items;
     const CParseHtml page(request.Document, request.address);
     const auto main = page.GetElementById(QStringLiteral("main"));
@@ -83,14 +81,12 @@ std::vector<HotRecommendItem> ReadDiscountRows(const WebpageInfo& request)
     return items;
 }
 
-void SendHotRecommend(const std::vector<HotRecommendItem>& items)
-{
+void SendHotRecommend(const std::vector<HotRecommendItem>& items) {
     for (const LargeMessage& record : SplitHotRecommend(items))
         CommandChannel::Process().QueueLarge(record);
 }
 
-void DiscountPageDone(WebpageInfo& request, bool&, bool)
-{
+void DiscountPageDone(WebpageInfo& request, bool&, bool) {
     const CParseHtml page(request.Document, request.address);
     if (!page.GetElementById(QStringLiteral("main")))
         return;

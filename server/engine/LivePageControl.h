@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LivePage.h"
-#include "PageControl.h"
+#include "server/parse/PageControl.h"
+#include "server/parse/forms/LivePage.h"
 
 #include <memory>
 
@@ -9,8 +9,7 @@
 class LivePageControl : public PageControl {
 public:
     explicit LivePageControl(std::shared_ptr<LivePage> page) : page_(std::move(page)) {}
-    bool SetValueById(const QString& id, const QString& value) override
-    {
+    bool SetValueById(const QString& id, const QString& value) override {
         return page_ && page_->SetValue(SelectorForId(id), value);
     }
     bool ClickById(const QString& id) override { return page_ && page_->Click(SelectorForId(id)); }

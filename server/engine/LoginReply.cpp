@@ -1,35 +1,33 @@
-#include "LoginReply.h"
+#include "server/engine/LoginReply.h"
 
-#include "Catalogue.h"
-#include "CommandChannel.h"
-#include "FetchQueues.h"
-#include "Log.h"
-#include "LoginForm.h"
-#include "OnDemandPages.h"
-#include "ReplyForm.h"
-#include "Settings.h"
-#include "VerificationPicture.h"
-#include "VersionCheck.h"
-#include "VersionTable.h"
-#include "WebpageInfo.h"
+#include "common/CommandChannel.h"
+#include "common/Log.h"
+#include "common/Settings.h"
+#include "server/engine/OnDemandPages.h"
+#include "server/engine/VersionCheck.h"
+#include "server/fetch/FetchQueues.h"
+#include "server/fetch/WebpageInfo.h"
+#include "server/parse/forms/LoginForm.h"
+#include "server/parse/forms/ReplyForm.h"
+#include "server/parse/forms/VerificationPicture.h"
+#include "server/parse/forms/VersionTable.h"
+#include "store/Catalogue.h"
 
 namespace {
 // The version request's task type: anything but a picture.
 constexpr int kVersionTaskType = 11;
 } // namespace
 
-void StartLogin(const LargeMessage& record)
-{
+void StartLogin(const LargeMessage& record) {
     const auto login = FromLarge<LoginRequest>(record);
     PageTask task;
     task.type = TaskLogin;
     task.SetLogin(login.userName.Get(), login.password.Get(), login.verifyCode.Get());
-    QueueBrowse(QStringLiteral("http://") + Hosts().forumPassport + QStringLiteral("/login"), task, BrowserPageDone,
-                true);
+    QueueBrowse(QStringLiteral("http://") + Hosts().forumPassport + QStringLiteral("/login"), task,
+                BrowserPageDone, true);
 }
 
-void AnswerLogin(bool loggedIn, const QString& message)
-{
+void AnswerLogin(bool loggedIn, const QString& message) {
     auto answer = MakeRecord<LoginAnswer>(CDTLogin);
     answer.result.Set(loggedIn ? 1 : 0);
     answer.message.Set(message);
@@ -43,8 +41,7 @@ void AnswerLogin(bool loggedIn, const QString& message)
     CommandChannel::Process().QueueLarge(ToLarge(answer));
 }
 
-void LoginPageDone(WebpageInfo& request, bool& busy)
-{
+void LoginPageDone(WebpageInfo& request, bool& busy) {
     if (IsLoggedIn(request.Document)) {
         Log(QStringLiteral("登录成功"));
         AnswerLogin(true, QStringLiteral("登录成功！"));
@@ -70,8 +67,7 @@ void LoginPageDone(WebpageInfo& request, bool& busy)
     AnswerLogin(false, message);
 }
 
-void StartReply(const LargeMessage& record)
-{
+void StartReply(const LargeMessage& record) {
     const auto reply = FromLarge<ReplyRequest>(record);
     FollowRecord row;
     if (!ReadFollowedThread(reply.focusPageNo.Get(), row))
@@ -84,8 +80,7 @@ void StartReply(const LargeMessage& record)
     QueueBrowse(row.webpageUrl, task, BrowserPageDone, true);
 }
 
-void AnswerReply(int focusPageNo, bool succeeded)
-{
+void AnswerReply(int focusPageNo, bool succeeded) {
     auto answer = MakeRecord<ReplyAnswer>(CDTReply);
     answer.focusPageNo.Set(focusPageNo);
     answer.message.Set(succeeded ? QStringLiteral("回复成功！") : QStringLiteral("回复失败！"));
@@ -93,26 +88,23 @@ void AnswerReply(int focusPageNo, bool succeeded)
     CommandChannel::Process().QueueLarge(ToLarge(answer));
 }
 
-void ReplyPageDone(WebpageInfo& request, bool&)
-{
+void ReplyPageDone(WebpageInfo& request, bool&) {
     AnswerReply(request.task.followNumber, PostReply(request, request.Document));
 }
 
-QString VersionPageAddress()
-{
-    return QStringLiteral("http://") + Hosts().makerSite + QStringLiteral("/Quillmere/SoftVer.html");
+QString VersionPageAddress() {
+    return QStringLiteral("http://") + Hosts().makerSite +
+           QStringLiteral("/Quillmere/SoftVer.html");
 }
 
-void QueueVersionCheck()
-{
+void QueueVersionCheck() {
     PageTask task;
     task.type = kVersionTaskType;
     task.SetVersionText(kServerVersion);
     QueueDownload(VersionPageAddress(), task, VersionPageDone, true);
 }
 
-void VersionPageDone(WebpageInfo& request, bool&, bool)
-{
+void VersionPageDone(WebpageInfo& request, bool&, bool) {
     QList<VersionRow> rows;
     if (!ReadVersionTable(request.Document, &rows))
         return;

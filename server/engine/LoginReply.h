@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Records.h"
+#include "common/Records.h"
 
 struct WebpageInfo;
 

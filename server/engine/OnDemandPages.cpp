@@ -1,22 +1,21 @@
-#include "OnDemandPages.h"
+#include "server/engine/OnDemandPages.h"
 
-#include "CParseWebpage.h"
-#include "CommandChannel.h"
-#include "FetchQueues.h"
-#include "FollowedThreads.h"
-#include "LivePageControl.h"
-#include "LoginReply.h"
-#include "Log.h"
-#include "PageWalk.h"
-#include "PictureDownloads.h"
-#include "ThreadDatabase.h"
-#include "Utilities.h"
-#include "WebpageInfo.h"
+#include "common/CommandChannel.h"
+#include "common/Log.h"
+#include "common/Utilities.h"
+#include "server/engine/FollowedThreads.h"
+#include "server/engine/LivePageControl.h"
+#include "server/engine/LoginReply.h"
+#include "server/engine/PageWalk.h"
+#include "server/engine/PictureDownloads.h"
+#include "server/fetch/FetchQueues.h"
+#include "server/fetch/WebpageInfo.h"
+#include "server/parse/CParseWebpage.h"
+#include "store/ThreadDatabase.h"
 
 namespace {
 
-PageTask rangeTask(const FollowRecord& row, int type, int first, int second)
-{
+PageTask rangeTask(const FollowRecord& row, int type, int first, int second) {
     PageTask task;
     task.followNumber = row.focusPageNo;
     task.type = type;
@@ -27,13 +26,11 @@ PageTask rangeTask(const FollowRecord& row, int type, int first, int second)
     return task;
 }
 
-void sendSmall(int code, int a, int b = 0, int c = 0, int d = 0, bool atFront = false)
-{
+void sendSmall(int code, int a, int b = 0, int c = 0, int d = 0, bool atFront = false) {
     CommandChannel::Process().QueueSmall(MakeSmall(code, a, b, c, d), atFront);
 }
 
-void chosenPageDone(WebpageInfo& request, bool& busy)
-{
+void chosenPageDone(WebpageInfo& request, bool& busy) {
     ParsedPageInfo info;
     QString address = request.address;
     if (!ReadPageInfo(request.Document, &address, &info))
@@ -65,17 +62,16 @@ void chosenPageDone(WebpageInfo& request, bool& busy)
 
 } // namespace
 
-void FetchChosenPage(int focusPageNo, int wantedPage, int wantedAgain)
-{
+void FetchChosenPage(int focusPageNo, int wantedPage, int wantedAgain) {
     const auto row = FollowedThreads::Instance().Find(focusPageNo);
     if (!row)
         return;
     LogFormat(LogNormal, "User set get webpage  %d  %d \n", wantedPage, wantedAgain);
-    QueueBrowse(row->webpageUrl, rangeTask(*row, TaskUserPage, wantedPage, 0), BrowserPageDone, true);
+    QueueBrowse(row->webpageUrl, rangeTask(*row, TaskUserPage, wantedPage, 0), BrowserPageDone,
+                true);
 }
 
-void FetchNeededPages(int type, int focusPageNo, int firstPage, int lastPage)
-{
+void FetchNeededPages(int type, int focusPageNo, int firstPage, int lastPage) {
     const auto row = FollowedThreads::Instance().Find(focusPageNo);
     if (!row)
         return;
@@ -86,8 +82,7 @@ void FetchNeededPages(int type, int focusPageNo, int firstPage, int lastPage)
     QueueWalk(address, rangeTask(*row, type, firstPage, lastPage), true);
 }
 
-void FetchThreadPictures(int focusPageNo)
-{
+void FetchThreadPictures(int focusPageNo) {
     const auto row = FollowedThreads::Instance().Find(focusPageNo);
     if (!row)
         return;
@@ -98,8 +93,7 @@ void FetchThreadPictures(int focusPageNo)
         QueueThreadPicture(address, row->focusPageNo, row->dbFileName);
 }
 
-void PrioritisePictures(int focusPageNo, int firstPage, int lastPage)
-{
+void PrioritisePictures(int focusPageNo, int firstPage, int lastPage) {
     const auto row = FollowedThreads::Instance().Find(focusPageNo);
     if (!row)
         return;
@@ -108,8 +102,7 @@ void PrioritisePictures(int focusPageNo, int firstPage, int lastPage)
         PromotePictures(addresses);
 }
 
-void BrowserPageDone(WebpageInfo& request, bool& busy, bool timedOut)
-{
+void BrowserPageDone(WebpageInfo& request, bool& busy, bool timedOut) {
     const int type = request.task.type;
     if (timedOut) {
         if (type == TaskUserPage)

@@ -1,19 +1,19 @@
-#include "PageWalk.h"
+#include "server/engine/PageWalk.h"
 
-#include "CParseHtml.h"
+#include "server/parse/CParseHtml.h"
 
-#include "CParseWebpage.h"
-#include "CQuillmereServerApp.h"
-#include "CommandChannel.h"
-#include "FetchQueues.h"
-#include "FollowedThreads.h"
-#include "Log.h"
-#include "PictureDownloads.h"
-#include "ThreadDatabase.h"
-#include "ThreadRegistry.h"
-#include "WalkPlanner.h"
-#include "WalkTracker.h"
-#include "WebpageInfo.h"
+#include "common/CommandChannel.h"
+#include "common/Log.h"
+#include "common/ThreadRegistry.h"
+#include "server/engine/CQuillmereServerApp.h"
+#include "server/engine/FollowedThreads.h"
+#include "server/engine/PictureDownloads.h"
+#include "server/engine/WalkPlanner.h"
+#include "server/engine/WalkTracker.h"
+#include "server/fetch/FetchQueues.h"
+#include "server/fetch/WebpageInfo.h"
+#include "server/parse/CParseWebpage.h"
+#include "store/ThreadDatabase.h"
 
 #include <QSet>
 
@@ -22,8 +22,7 @@
 namespace {
 
 // The gap filler of a thread runs once none of its walk requests is left in flight.
-void endWalkRequest(const QString& db)
-{
+void endWalkRequest(const QString& db) {
     if (const auto task = WalkTracker::Instance().End(db)) {
         WebpageInfo request;
         request.task = *task;
@@ -31,8 +30,7 @@ void endWalkRequest(const QString& db)
     }
 }
 
-QList<NavLink> navLinks(const QList<PageLink>& links)
-{
+QList<NavLink> navLinks(const QList<PageLink>& links) {
     QList<NavLink> result;
     result.reserve(links.size());
     for (const PageLink& link : links)
@@ -42,8 +40,7 @@ QList<NavLink> navLinks(const QList<PageLink>& links)
 
 // Queues a batch: the chain step keeps the task, the leaves become type 9. True when
 // anything was queued.
-bool queueBatch(const std::vector<PlannedStep>& steps, const PageTask& task)
-{
+bool queueBatch(const std::vector<PlannedStep>& steps, const PageTask& task) {
     for (const PlannedStep& step : steps) {
         PageTask next = task;
         if (!step.chain)
@@ -53,8 +50,7 @@ bool queueBatch(const std::vector<PlannedStep>& steps, const PageTask& task)
     return !steps.empty();
 }
 
-bool forwardBatch(const WebpageInfo& request, const ParsedPageInfo& info, int target)
-{
+bool forwardBatch(const WebpageInfo& request, const ParsedPageInfo& info, int target) {
     auto parser = CreateParser(info.layout, request.Document, request.address, info);
     QList<PageLink> links;
     if (!parser || !parser->GetNextPageLinks(&links))
@@ -62,8 +58,7 @@ bool forwardBatch(const WebpageInfo& request, const ParsedPageInfo& info, int ta
     return queueBatch(ForwardBatch(navLinks(links), target), request.task);
 }
 
-bool backwardBatch(const WebpageInfo& request, const ParsedPageInfo& info, int target)
-{
+bool backwardBatch(const WebpageInfo& request, const ParsedPageInfo& info, int target) {
     auto parser = CreateParser(info.layout, request.Document, request.address, info);
     QList<PageLink> links;
     if (!parser || !parser->GetPrevPageLinks(&links))
@@ -71,14 +66,12 @@ bool backwardBatch(const WebpageInfo& request, const ParsedPageInfo& info, int t
     return queueBatch(BackwardBatch(navLinks(links), target), request.task);
 }
 
-void sendSmall(int code, int a, int b = 0, int c = 0, int d = 0, bool atFront = false)
-{
+void sendSmall(int code, int a, int b = 0, int c = 0, int d = 0, bool atFront = false) {
     CommandChannel::Process().QueueSmall(MakeSmall(code, a, b, c, d), atFront);
 }
 
 // The address a refresh of this follow starts from: its newest stored page, else its own.
-bool newestAddress(const FollowRecord& row, QString* address)
-{
+bool newestAddress(const FollowRecord& row, QString* address) {
     QString url;
     if (!GetLastPageUrl(row.dbFileName, url))
         return false;
@@ -86,8 +79,7 @@ bool newestAddress(const FollowRecord& row, QString* address)
     return true;
 }
 
-PageTask taskFor(const FollowRecord& row, int type)
-{
+PageTask taskFor(const FollowRecord& row, int type) {
     PageTask task;
     task.followNumber = row.focusPageNo;
     task.type = type;
@@ -99,8 +91,7 @@ PageTask taskFor(const FollowRecord& row, int type)
 // the machine went down) is taken up again from the newest stored page; the gap filler
 // leaves such holes to the reader, so without this a thread could stay without some of its
 // newest pages. Once per start, so a page that never loads costs at most one walk per start.
-void resumeNewestPages(const FollowRecord& row, const QString& newestPageAddress)
-{
+void resumeNewestPages(const FollowRecord& row, const QString& newestPageAddress) {
     QList<int> stored;
     if (!ListStoredPages(row.dbFileName, stored))
         return;
@@ -114,10 +105,11 @@ void resumeNewestPages(const FollowRecord& row, const QString& newestPageAddress
 
 } // namespace
 
-bool LoadFollowedThreads() { return FollowedThreads::Instance().Load(); }
+bool LoadFollowedThreads() {
+    return FollowedThreads::Instance().Load();
+}
 
-void RefreshAllOnStart()
-{
+void RefreshAllOnStart() {
     for (const FollowRecord& row : FollowedThreads::Instance().Rows()) {
         QString address;
         if (!newestAddress(row, &address)) {
@@ -129,8 +121,7 @@ void RefreshAllOnStart()
     }
 }
 
-void QueueGuardPass()
-{
+void QueueGuardPass() {
     FollowedThreads::Instance().ForEach([](const FollowRecord& row) {
         QString address;
         if (newestAddress(row, &address))
@@ -138,8 +129,7 @@ void QueueGuardPass()
     });
 }
 
-void StartRenovateGuardThread(int intervalMs)
-{
+void StartRenovateGuardThread(int intervalMs) {
     std::thread([intervalMs] {
         ThreadBegin(QStringLiteral("RenovateGuardThread"));
         for (;;) {
@@ -152,8 +142,7 @@ void StartRenovateGuardThread(int intervalMs)
     }).detach();
 }
 
-void RefreshOne(int focusPageNo)
-{
+void RefreshOne(int focusPageNo) {
     const auto row = FollowedThreads::Instance().Find(focusPageNo);
     if (!row)
         return;
@@ -165,8 +154,7 @@ void RefreshOne(int focusPageNo)
     QueueWalk(url, taskFor(*row, TaskReaderRefresh), true);
 }
 
-void StartNewFollow(const WebpageInfo& request)
-{
+void StartNewFollow(const WebpageInfo& request) {
     LoadFollowedThreads();
     for (const FollowRecord& row : FollowedThreads::Instance().Rows()) {
         if (row.webpageUrl.compare(request.address, Qt::CaseInsensitive) != 0)
@@ -180,8 +168,7 @@ void StartNewFollow(const WebpageInfo& request)
     }
 }
 
-bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info)
-{
+bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info) {
     auto parser = CreateParser(info.layout, request.Document, request.address, info);
     QList<PostRecord> posts;
     QList<PictureRecord> pictures;
@@ -222,8 +209,7 @@ bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info)
     return true;
 }
 
-void QueueWalk(const QString& address, const PageTask& task, bool atFront)
-{
+void QueueWalk(const QString& address, const PageTask& task, bool atFront) {
     WalkTracker::Instance().Begin(task.databaseFile);
     QueueDownload(
         address, task,
@@ -239,8 +225,7 @@ void QueueWalk(const QString& address, const PageTask& task, bool atFront)
         atFront, [](const WebpageInfo& request) { endWalkRequest(request.task.databaseFile); });
 }
 
-bool FillGaps(const WebpageInfo& request)
-{
+bool FillGaps(const WebpageInfo& request) {
     const QString& db = request.task.databaseFile;
     QList<int> stored;
     if (!ListStoredPages(db, stored))
@@ -264,8 +249,7 @@ bool FillGaps(const WebpageInfo& request)
     return true;
 }
 
-void WalkPage(WebpageInfo& request, bool&, bool)
-{
+void WalkPage(WebpageInfo& request, bool&, bool) {
     ParsedPageInfo info;
     QString address = request.address;
     if (!ReadPageInfo(request.Document, &address, &info)) {

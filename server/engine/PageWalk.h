@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PageTask.h"
-#include "ParsedPageInfo.h"
+#include "server/fetch/PageTask.h"
+#include "server/parse/ParsedPageInfo.h"
 
 struct WebpageInfo;
 

@@ -1,17 +1,16 @@
-#include "PictureDownloads.h"
+#include "server/engine/PictureDownloads.h"
 
-#include "CommandChannel.h"
-#include "FetchQueues.h"
-#include "ThreadDatabase.h"
-#include "WebpageInfo.h"
+#include "common/CommandChannel.h"
+#include "server/fetch/FetchQueues.h"
+#include "server/fetch/WebpageInfo.h"
+#include "store/ThreadDatabase.h"
 
-bool IsGoodPictureDownload(const QByteArray& body)
-{
+bool IsGoodPictureDownload(const QByteArray& body) {
     return body.size() > 10 && !body.startsWith("<!DOCTYPE");
 }
 
-LargeMessage BuildGetImgMessage(int focusPageNo, const QString& address, const QList<PicturePost>& posts)
-{
+LargeMessage BuildGetImgMessage(int focusPageNo, const QString& address,
+                                const QList<PicturePost>& posts) {
     auto record = MakeRecord<GetImgMessage>(CDTGetImg);
     record.focusPageNo.Set(focusPageNo);
     record.pictureAddress.Set(address);
@@ -25,8 +24,7 @@ LargeMessage BuildGetImgMessage(int focusPageNo, const QString& address, const Q
     return ToLarge(record);
 }
 
-void PictureDownloaded(WebpageInfo& request)
-{
+void PictureDownloaded(WebpageInfo& request) {
     const QString& db = request.task.databaseFile;
     if (!IsGoodPictureDownload(request.body)) {
         RecordImageDownload(db, request.address, false, {});
@@ -36,11 +34,11 @@ void PictureDownloaded(WebpageInfo& request)
     request.body.clear();
     QList<PicturePost> posts;
     FindImagePosts(db, request.address, posts);
-    CommandChannel::Process().QueueLarge(BuildGetImgMessage(request.task.followNumber, request.address, posts));
+    CommandChannel::Process().QueueLarge(
+        BuildGetImgMessage(request.task.followNumber, request.address, posts));
 }
 
-void QueueThreadPicture(const QString& address, int focusPageNo, const QString& dbFile)
-{
+void QueueThreadPicture(const QString& address, int focusPageNo, const QString& dbFile) {
     PageTask task;
     task.followNumber = focusPageNo;
     task.type = TaskPicture;

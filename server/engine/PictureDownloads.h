@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Records.h"
-#include "ThreadRecords.h"
+#include "common/Records.h"
+#include "store/ThreadRecords.h"
 
 #include <QByteArray>
 #include <QList>
@@ -13,7 +13,8 @@ struct WebpageInfo;
 bool IsGoodPictureDownload(const QByteArray& body);
 
 // The CDTGetImg record for a stored picture and the posts that show it (at most 735).
-LargeMessage BuildGetImgMessage(int focusPageNo, const QString& address, const QList<PicturePost>& posts);
+LargeMessage BuildGetImgMessage(int focusPageNo, const QString& address,
+                                const QList<PicturePost>& posts);
 
 // The handler of every picture download (on a direct fetch thread): stores the picture or
 // spends an attempt, and tells the reader which posts show a stored picture.

@@ -1,15 +1,14 @@
-#include "StartupRefresh.h"
+#include "server/engine/StartupRefresh.h"
 
-#include "FetchQueues.h"
-#include "FrontPages.h"
-#include "PageWalk.h"
-#include "ThreadRegistry.h"
-#include "VersionCheck.h"
+#include "common/ThreadRegistry.h"
+#include "server/engine/FrontPages.h"
+#include "server/engine/PageWalk.h"
+#include "server/engine/VersionCheck.h"
+#include "server/fetch/FetchQueues.h"
 
 #include <thread>
 
-void StartBeginRenovateTianya(int versionTries, int guardIntervalMs)
-{
+void StartBeginRenovateTianya(int versionTries, int guardIntervalMs) {
     std::thread([versionTries, guardIntervalMs] {
         ThreadBegin(QStringLiteral("BeginRenovateTianya"));
         if (WaitForVersionCheck(versionTries)) {

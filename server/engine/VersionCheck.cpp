@@ -1,21 +1,20 @@
-#include "VersionCheck.h"
+#include "server/engine/VersionCheck.h"
 
-#include "ThreadRegistry.h"
+#include "common/ThreadRegistry.h"
 
 #include <thread>
 
-std::atomic<int>& ServerVersionState()
-{
+std::atomic<int>& ServerVersionState() {
     static std::atomic<int> state{VersionPending};
     return state;
 }
 
-bool WaitForVersionCheck(int tries, int intervalMs)
-{
+bool WaitForVersionCheck(int tries, int intervalMs) {
     for (int i = 0; i < tries; ++i) {
         // Sleeps in short steps so a stop never waits for the whole second.
         for (int waited = 0; waited < intervalMs && !StopRequested(); waited += 50)
-            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(50, intervalMs - waited)));
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(std::min(50, intervalMs - waited)));
         if (StopRequested())
             return false;
         const int state = ServerVersionState().load();

@@ -1,9 +1,8 @@
-#include "WalkPlanner.h"
+#include "server/engine/WalkPlanner.h"
 
 #include <algorithm>
 
-std::vector<PlannedStep> ForwardBatch(QList<NavLink> nextLinks, int target)
-{
+std::vector<PlannedStep> ForwardBatch(QList<NavLink> nextLinks, int target) {
     while (!nextLinks.isEmpty() && nextLinks.last().pageNo > target)
         nextLinks.removeLast();
     std::vector<PlannedStep> steps;
@@ -15,8 +14,7 @@ std::vector<PlannedStep> ForwardBatch(QList<NavLink> nextLinks, int target)
     return steps;
 }
 
-std::vector<PlannedStep> BackwardBatch(QList<NavLink> prevLinks, int target)
-{
+std::vector<PlannedStep> BackwardBatch(QList<NavLink> prevLinks, int target) {
     while (!prevLinks.isEmpty() && prevLinks.first().pageNo < target)
         prevLinks.removeFirst();
     std::vector<PlannedStep> steps;
@@ -28,23 +26,21 @@ std::vector<PlannedStep> BackwardBatch(QList<NavLink> prevLinks, int target)
     return steps;
 }
 
-int NewestPagesLow(int lastPage)
-{
+int NewestPagesLow(int lastPage) {
     return lastPage <= kNewestPagesOfNewFollow ? 1 : lastPage - kNewestPagesOfNewFollow;
 }
 
-int NewestPagesResumeTarget(const QList<int>& stored)
-{
+int NewestPagesResumeTarget(const QList<int>& stored) {
     if (stored.isEmpty())
         return 0;
     const int last = stored.last();
     const int low = NewestPagesLow(last);
-    const auto inRun = std::count_if(stored.begin(), stored.end(), [low](int page) { return page >= low; });
+    const auto inRun =
+        std::count_if(stored.begin(), stored.end(), [low](int page) { return page >= low; });
     return inRun == last - low + 1 ? 0 : low;
 }
 
-GapFill PlanGapFill(const QList<int>& stored)
-{
+GapFill PlanGapFill(const QList<int>& stored) {
     GapFill fill;
     if (stored.isEmpty())
         return fill;

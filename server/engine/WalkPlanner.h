@@ -37,7 +37,7 @@ struct GapFill {
     // thread's own address (from the catalogue) is to be used.
     int fromPage = 0;
     bool useThreadAddress = false;
-    int type = 0;   // 4 (backward to the target) or 3 (forward to the target)
+    int type = 0; // 4 (backward to the target) or 3 (forward to the target)
     int target = 0;
 };
 

@@ -1,27 +1,23 @@
-#include "WalkTracker.h"
+#include "server/engine/WalkTracker.h"
 
-WalkTracker& WalkTracker::Instance()
-{
+WalkTracker& WalkTracker::Instance() {
     static WalkTracker tracker;
     return tracker;
 }
 
-void WalkTracker::Begin(const QString& databaseFile)
-{
+void WalkTracker::Begin(const QString& databaseFile) {
     std::lock_guard lock(mutex_);
     ++threads_[databaseFile].inFlight;
 }
 
-void WalkTracker::WantGapFill(const PageTask& task)
-{
+void WalkTracker::WantGapFill(const PageTask& task) {
     std::lock_guard lock(mutex_);
     Thread& thread = threads_[task.databaseFile];
     thread.gapFillWanted = true;
     thread.task = task;
 }
 
-std::optional<PageTask> WalkTracker::End(const QString& databaseFile)
-{
+std::optional<PageTask> WalkTracker::End(const QString& databaseFile) {
     std::lock_guard lock(mutex_);
     const auto it = threads_.find(databaseFile);
     if (it == threads_.end())

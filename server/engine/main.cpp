@@ -1,9 +1,8 @@
-#include "AllocatorTuning.h"
-#include "CQuillmereServerApp.h"
-#include "ProgramStart.h"
+#include "common/AllocatorTuning.h"
+#include "common/ProgramStart.h"
+#include "server/engine/CQuillmereServerApp.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     KeepFreedMemoryForReuse();
     if (!BeginProgram(argc, argv))
         return 1;

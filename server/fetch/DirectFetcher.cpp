@@ -1,8 +1,8 @@
-#include "DirectFetcher.h"
+#include "server/fetch/DirectFetcher.h"
 
-#include "FetchQueues.h"
-#include "Log.h"
-#include "ThreadRegistry.h"
+#include "common/Log.h"
+#include "common/ThreadRegistry.h"
+#include "server/fetch/FetchQueues.h"
 
 #include <mutex>
 #include <thread>

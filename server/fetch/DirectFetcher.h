@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HttpFetcher.h"
-#include "WebpageInfo.h"
+#include "server/fetch/HttpFetcher.h"
+#include "server/fetch/WebpageInfo.h"
 
 #include <vector>
 

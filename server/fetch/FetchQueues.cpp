@@ -1,6 +1,6 @@
-#include "FetchQueues.h"
+#include "server/fetch/FetchQueues.h"
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <mutex>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RequestQueue.h"
+#include "server/fetch/RequestQueue.h"
 
 #include <QStringList>
 

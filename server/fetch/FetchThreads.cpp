@@ -1,7 +1,7 @@
-#include "FetchThreads.h"
+#include "server/fetch/FetchThreads.h"
 
-#include "DirectFetcher.h"
-#include "PageLoader.h"
+#include "server/fetch/DirectFetcher.h"
+#include "server/fetch/PageLoader.h"
 
 #include <chrono>
 #include <thread>

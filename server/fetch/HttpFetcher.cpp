@@ -1,7 +1,7 @@
-#include "HttpFetcher.h"
+#include "server/fetch/HttpFetcher.h"
 
-#include "CurlEasy.h"
-#include "Log.h"
+#include "common/Log.h"
+#include "server/fetch/CurlEasy.h"
 
 #include <cstring>
 #include <mutex>

@@ -1,9 +1,9 @@
-#include "PageLoader.h"
+#include "server/fetch/PageLoader.h"
 
-#include "FetchQueues.h"
-#include "Log.h"
-#include "ProgramDirectory.h"
-#include "ThreadRegistry.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
+#include "common/ThreadRegistry.h"
+#include "server/fetch/FetchQueues.h"
 #include "server/parse/PageDocumentBuilder.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "PageTask.h"
+#include "server/fetch/PageTask.h"
 
 #include <algorithm>
 #include <cstring>

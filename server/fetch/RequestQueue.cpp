@@ -1,6 +1,6 @@
-#include "RequestQueue.h"
+#include "server/fetch/RequestQueue.h"
 
-#include "ThreadRegistry.h"
+#include "common/ThreadRegistry.h"
 
 #include <algorithm>
 #include <chrono>

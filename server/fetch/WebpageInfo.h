@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PageTask.h"
+#include "server/fetch/PageTask.h"
 #include "server/parse/HtmlDocument.h"
 #include "server/parse/ParsedPageInfo.h"
 

@@ -1,4 +1,4 @@
-#include "AuthorTime.h"
+#include "server/parse/AuthorTime.h"
 
 namespace {
 

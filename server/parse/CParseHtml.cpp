@@ -1,4 +1,4 @@
-#include "CParseHtml.h"
+#include "server/parse/CParseHtml.h"
 
 namespace {
 

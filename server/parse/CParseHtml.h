@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HtmlDocument.h"
-#include "LinkItem.h"
+#include "server/parse/HtmlDocument.h"
+#include "server/parse/LinkItem.h"
 
 #include <QList>
 #include <QString>

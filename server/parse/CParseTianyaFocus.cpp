@@ -1,7 +1,7 @@
-#include "CParseTianyaFocus.h"
+#include "server/parse/CParseTianyaFocus.h"
 
-#include "Log.h"
-#include "Utilities.h"
+#include "common/Log.h"
+#include "common/Utilities.h"
 
 namespace {
 

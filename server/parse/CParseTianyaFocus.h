@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CParseHtml.h"
+#include "server/parse/CParseHtml.h"
 
 #include "store/Catalogue.h"
 

@@ -1,7 +1,7 @@
-#include "CParseTianya_1.h"
+#include "server/parse/CParseTianya_1.h"
 
-#include "AuthorTime.h"
-#include "PageNavigation.h"
+#include "server/parse/AuthorTime.h"
+#include "server/parse/PageNavigation.h"
 
 namespace {
 const QString kNavigation = QStringLiteral("pageDivTop");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CParseWebpage.h"
+#include "server/parse/CParseWebpage.h"
 
 // The layout with the starter's header in "firstAuthor", the posts in "pContentDiv" (header
 // tables followed by divisions of class "post") and the navigation in "pageDivTop".

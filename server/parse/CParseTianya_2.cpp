@@ -1,4 +1,4 @@
-#include "CParseTianya_2.h"
+#include "server/parse/CParseTianya_2.h"
 
 bool CParseTianya_2::ReadPageInfo(const CParseHtml& page, QString* address, ParsedPageInfo* info) {
     Q_UNUSED(address);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CParseWebpage.h"
+#include "server/parse/CParseWebpage.h"
 
 // A layout that is never detected by its ids: its parser reads nothing and reports success, so
 // a request that carries this layout by other means ends quietly.

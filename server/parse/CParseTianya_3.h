@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CParseWebpage.h"
+#include "server/parse/CParseWebpage.h"
 
 // The layout whose post area is marked by "content-container": each child of "pContentDiv" is
 // a post of a header node and a body node; the navigation is "pageForm".

@@ -1,10 +1,10 @@
-#include "CParseTianya_4.h"
+#include "server/parse/CParseTianya_4.h"
 
-#include "AuthorTime.h"
-#include "PageNavigation.h"
+#include "server/parse/AuthorTime.h"
+#include "server/parse/PageNavigation.h"
 
-#include "Settings.h"
-#include "Utilities.h"
+#include "common/Settings.h"
+#include "common/Utilities.h"
 
 namespace {
 

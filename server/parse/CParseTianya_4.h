@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CParseWebpage.h"
+#include "server/parse/CParseWebpage.h"
 
 // The newest layout: "post_head" with the title, the starter's "atl-info" and the navigation,
 // and the posts as "atl-item" children of "atl-main". Neighbouring pages are reached through

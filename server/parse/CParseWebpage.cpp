@@ -1,9 +1,9 @@
-#include "CParseWebpage.h"
+#include "server/parse/CParseWebpage.h"
 
-#include "CParseTianya_1.h"
-#include "CParseTianya_2.h"
-#include "CParseTianya_3.h"
-#include "CParseTianya_4.h"
+#include "server/parse/CParseTianya_1.h"
+#include "server/parse/CParseTianya_2.h"
+#include "server/parse/CParseTianya_3.h"
+#include "server/parse/CParseTianya_4.h"
 
 CParseWebpage::CParseWebpage(DocumentPtr document, QString pageAddress, ParsedPageInfo pageInfo)
     : CParseHtml(std::move(document), std::move(pageAddress)), pageInfo_(std::move(pageInfo)) {}

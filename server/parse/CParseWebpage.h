@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CParseHtml.h"
-#include "PageControl.h"
-#include "PageLink.h"
-#include "ParsedPageInfo.h"
-#include "PictureRecord.h"
-#include "PostRecord.h"
+#include "server/parse/CParseHtml.h"
+#include "server/parse/PageControl.h"
+#include "server/parse/PageLink.h"
+#include "server/parse/ParsedPageInfo.h"
+#include "server/parse/PictureRecord.h"
+#include "server/parse/PostRecord.h"
 
 #include <memory>
 

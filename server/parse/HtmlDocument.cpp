@@ -1,6 +1,6 @@
-#include "HtmlDocument.h"
+#include "server/parse/HtmlDocument.h"
 
-#include "InnerText.h"
+#include "server/parse/InnerText.h"
 
 #include <QUrl>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "InnerText.h"
+#include "server/parse/InnerText.h"
 
-#include "HtmlDocument.h"
+#include "server/parse/HtmlDocument.h"
 
 namespace {
 

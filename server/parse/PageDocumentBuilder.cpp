@@ -1,6 +1,6 @@
-#include "PageDocumentBuilder.h"
+#include "server/parse/PageDocumentBuilder.h"
 
-#include "TextDecoding.h"
+#include "server/parse/TextDecoding.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HtmlDocument.h"
+#include "server/parse/HtmlDocument.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "PageNavigation.h"
+#include "server/parse/PageNavigation.h"
 
 #include <chrono>
 #include <thread>

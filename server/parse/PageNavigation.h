@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CParseHtml.h"
-#include "PageControl.h"
-#include "PageLink.h"
-#include "ParsedPageInfo.h"
+#include "server/parse/CParseHtml.h"
+#include "server/parse/PageControl.h"
+#include "server/parse/PageLink.h"
+#include "server/parse/ParsedPageInfo.h"
 
 // The page-navigation bar of the older layouts (1 and 3), which differ only in its id.
 

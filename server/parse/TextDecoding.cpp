@@ -1,4 +1,4 @@
-#include "TextDecoding.h"
+#include "server/parse/TextDecoding.h"
 
 #include <QStringDecoder>
 #include <cerrno>

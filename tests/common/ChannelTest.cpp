@@ -1,9 +1,9 @@
-#include "ChannelSocketPath.h"
-#include "CommandChannel.h"
-#include "Log.h"
-#include "ProgramDirectory.h"
-#include "TempHome.h"
-#include "TestPaths.h"
+#include "common/ChannelSocketPath.h"
+#include "common/CommandChannel.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/TestPaths.h"
 
 #include <QFile>
 #include <QProcess>
@@ -27,23 +27,22 @@ using Clock = std::chrono::steady_clock;
 // A peer process started for one test, ended with it.
 class PeerProcess {
 public:
-    PeerProcess(const TempHome& home, QStringList extra = {}) : out_(home.File(QStringLiteral("received.txt")))
-    {
-        QStringList args{QStringLiteral("--home"), home.Path(), QStringLiteral("--title"), QStringLiteral("Peer"),
-                         QStringLiteral("--out"), out_};
+    PeerProcess(const TempHome& home, QStringList extra = {})
+        : out_(home.File(QStringLiteral("received.txt"))) {
+        QStringList args{QStringLiteral("--home"),  home.Path(),
+                         QStringLiteral("--title"), QStringLiteral("Peer"),
+                         QStringLiteral("--out"),   out_};
         process_.start(BinaryPath(QStringLiteral("channel_peer")), args + extra);
         ready_ = process_.waitForStarted(5000) && process_.waitForReadyRead(5000) &&
                  process_.readLine().trimmed() == "ready";
     }
-    ~PeerProcess()
-    {
+    ~PeerProcess() {
         process_.kill();
         process_.waitForFinished(3000);
     }
     bool Ready() const { return ready_; }
 
-    QStringList Lines() const
-    {
+    QStringList Lines() const {
         QFile file(out_);
         if (!file.open(QIODevice::ReadOnly))
             return {};
@@ -51,8 +50,7 @@ public:
     }
 
     // Waits until the peer has recorded `count` records.
-    bool WaitForLines(int count, int timeoutMs = 5000) const
-    {
+    bool WaitForLines(int count, int timeoutMs = 5000) const {
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         while (Clock::now() < deadline) {
             if (Lines().size() >= count)
@@ -70,13 +68,11 @@ private:
 
 class CallbackLog {
 public:
-    void Add(int reason)
-    {
+    void Add(int reason) {
         std::lock_guard lock(mutex_);
         calls_.push_back({reason, Clock::now()});
     }
-    std::vector<std::pair<int, Clock::time_point>> Calls()
-    {
+    std::vector<std::pair<int, Clock::time_point>> Calls() {
         std::lock_guard lock(mutex_);
         return calls_;
     }
@@ -92,8 +88,7 @@ protected:
     TempHome home;
 };
 
-TEST_F(ChannelTest, MissingPeerIsRetriedEverySecondAndGetsTheRecordOnceItStarts)
-{
+TEST_F(ChannelTest, MissingPeerIsRetriedEverySecondAndGetsTheRecordOnceItStarts) {
     CallbackLog callbacks;
     CommandChannel channel;
     channel.SetPeerMissingCallback([&](int reason) { callbacks.Add(reason); });
@@ -125,8 +120,7 @@ TEST_F(ChannelTest, MissingPeerIsRetriedEverySecondAndGetsTheRecordOnceItStarts)
     EXPECT_EQ(LogLinesContaining(QStringLiteral("SendData = CDTRefresh")).size(), 1);
 }
 
-TEST_F(ChannelTest, EmptyPeerTitleReportsReasonOne)
-{
+TEST_F(ChannelTest, EmptyPeerTitleReportsReasonOne) {
     CallbackLog callbacks;
     CommandChannel channel;
     channel.SetPeerMissingCallback([&](int reason) { callbacks.Add(reason); });
@@ -141,8 +135,7 @@ TEST_F(ChannelTest, EmptyPeerTitleReportsReasonOne)
     EXPECT_FALSE(channel.WaitUntilIdle(50)); // the record is still waiting, not lost
 }
 
-TEST_F(ChannelTest, FrontInsertionOvertakesAndSmallRecordsGoBeforeLarge)
-{
+TEST_F(ChannelTest, FrontInsertionOvertakesAndSmallRecordsGoBeforeLarge) {
     PeerProcess peer(home, {QStringLiteral("--delay-first-ms"), QStringLiteral("600")});
     ASSERT_TRUE(peer.Ready());
     CommandChannel channel;
@@ -168,8 +161,7 @@ TEST_F(ChannelTest, FrontInsertionOvertakesAndSmallRecordsGoBeforeLarge)
 // Raw connections the way a broken or hostile program would make them.
 class RawClient {
 public:
-    explicit RawClient(const QString& path)
-    {
+    explicit RawClient(const QString& path) {
         fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -181,11 +173,12 @@ public:
     }
     ~RawClient() { ::close(fd_); }
     bool Connected() const { return connected_; }
-    void Send(const void* data, size_t size) { ASSERT_EQ(::send(fd_, data, size, MSG_NOSIGNAL), static_cast<ssize_t>(size)); }
+    void Send(const void* data, size_t size) {
+        ASSERT_EQ(::send(fd_, data, size, MSG_NOSIGNAL), static_cast<ssize_t>(size));
+    }
     void SendLength(uint32_t length) { Send(&length, 4); }
     // 1 when acknowledged, 0 when the peer closed without an answer, -1 on time-out.
-    int Answer()
-    {
+    int Answer() {
         unsigned char ack = 0;
         const ssize_t n = ::recv(fd_, &ack, 1, 0);
         return n == 1 ? 1 : (n == 0 ? 0 : -1);
@@ -197,8 +190,7 @@ private:
     bool connected_ = false;
 };
 
-TEST_F(ChannelTest, BrokenInputIsRefusedAndTheReceiverKeepsWorking)
-{
+TEST_F(ChannelTest, BrokenInputIsRefusedAndTheReceiverKeepsWorking) {
     PeerProcess peer(home, {QStringLiteral("--stall-ms"), QStringLiteral("300")});
     ASSERT_TRUE(peer.Ready());
     const QString path = ChannelSocketPath(QStringLiteral("Peer"));
@@ -265,12 +257,13 @@ TEST_F(ChannelTest, BrokenInputIsRefusedAndTheReceiverKeepsWorking)
     channel.StartChannel(QStringLiteral("Peer"));
     channel.QueueSmall(MakeSmall(CDTRefresh, 9));
     ASSERT_TRUE(peer.WaitForLines(2));
-    EXPECT_EQ(peer.Lines(), (QStringList{QStringLiteral("1 99208 0 1025"), QStringLiteral("6 20 9 0")}));
+    EXPECT_EQ(peer.Lines(),
+              (QStringList{QStringLiteral("1 99208 0 1025"), QStringLiteral("6 20 9 0")}));
 }
 
-TEST_F(ChannelTest, SocketPathFallsBackWhenTheHomeIsTooLong)
-{
-    EXPECT_EQ(ChannelSocketPath(QStringLiteral("Quillmere")), home.Path() + QStringLiteral("run/Quillmere"));
+TEST_F(ChannelTest, SocketPathFallsBackWhenTheHomeIsTooLong) {
+    EXPECT_EQ(ChannelSocketPath(QStringLiteral("Quillmere")),
+              home.Path() + QStringLiteral("run/Quillmere"));
     TempHome deep;
     const QString longHome = deep.Path() + QString(120, QLatin1Char('d'));
     ASSERT_TRUE(SetProgramDirectory(longHome));

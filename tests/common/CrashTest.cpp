@@ -1,6 +1,6 @@
-#include "CrashHandler.h"
-#include "TempHome.h"
-#include "TestPaths.h"
+#include "common/CrashHandler.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,8 +14,7 @@
 
 namespace {
 
-TEST(Crash, DumpNameFollowsTheLocalStartTime)
-{
+TEST(Crash, DumpNameFollowsTheLocalStartTime) {
     std::tm local{};
     local.tm_year = 2012 - 1900;
     local.tm_mon = 5;
@@ -24,25 +23,26 @@ TEST(Crash, DumpNameFollowsTheLocalStartTime)
     local.tm_min = 5;
     local.tm_sec = 9;
     local.tm_isdst = -1;
-    EXPECT_EQ(CrashDumpFileName(static_cast<int64_t>(std::mktime(&local))), QStringLiteral("515_2012-06-30_08-05-09.dmp"));
+    EXPECT_EQ(CrashDumpFileName(static_cast<int64_t>(std::mktime(&local))),
+              QStringLiteral("515_2012-06-30_08-05-09.dmp"));
 }
 
-QByteArray readAll(const QString& path)
-{
+QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class CrashProcessTest : public ::testing::TestWithParam<bool> {};
 
-TEST_P(CrashProcessTest, LeavesTheDumpAndTellsTheUser)
-{
+TEST_P(CrashProcessTest, LeavesTheDumpAndTellsTheUser) {
     TempHome home;
-    home.WriteFile(QStringLiteral("Quillmere.ini"), "[Hosts]\nSupportMailAddress=help@quillmere.example\n");
+    home.WriteFile(QStringLiteral("Quillmere.ini"),
+                   "[Hosts]\nSupportMailAddress=help@quillmere.example\n");
     const QString script = home.File(QStringLiteral("notice.sh"));
-    home.WriteFile(QStringLiteral("notice.sh"),
-                   "#!/bin/sh\nprintf '%s\\n%s\\n' \"$1\" \"$2\" > \"$(dirname \"$0\")/notice.tmp\"\n"
-                   "mv \"$(dirname \"$0\")/notice.tmp\" \"$(dirname \"$0\")/notice.txt\"\n");
+    home.WriteFile(
+        QStringLiteral("notice.sh"),
+        "#!/bin/sh\nprintf '%s\\n%s\\n' \"$1\" \"$2\" > \"$(dirname \"$0\")/notice.tmp\"\n"
+        "mv \"$(dirname \"$0\")/notice.tmp\" \"$(dirname \"$0\")/notice.txt\"\n");
     QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QProcess helper;
@@ -58,7 +58,8 @@ TEST_P(CrashProcessTest, LeavesTheDumpAndTellsTheUser)
     EXPECT_EQ(helper.exitStatus(), QProcess::CrashExit);
     const int64_t after = static_cast<int64_t>(std::time(nullptr));
 
-    const QStringList dumps = QDir(home.Path()).entryList({QStringLiteral("515_*.dmp")}, QDir::Files);
+    const QStringList dumps =
+        QDir(home.Path()).entryList({QStringLiteral("515_*.dmp")}, QDir::Files);
     ASSERT_EQ(dumps.size(), 1);
     bool nameMatches = false;
     for (int64_t t = before; t <= after; ++t)

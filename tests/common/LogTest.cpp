@@ -1,6 +1,6 @@
-#include "Log.h"
-#include "TempHome.h"
-#include "ThreadRegistry.h"
+#include "common/Log.h"
+#include "common/ThreadRegistry.h"
+#include "tests/support/TempHome.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -10,8 +10,7 @@
 
 namespace {
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -22,8 +21,7 @@ protected:
     TempHome home;
 };
 
-TEST_F(LogTest, LineHasTimeTagAndMessageWithoutPercent)
-{
+TEST_F(LogTest, LineHasTimeTagAndMessageWithoutPercent) {
     Log(QStringLiteral("page %d of %s"), LogWarn);
     const auto entries = LogEntries();
     ASSERT_EQ(entries.size(), 1);
@@ -31,23 +29,27 @@ TEST_F(LogTest, LineHasTimeTagAndMessageWithoutPercent)
     EXPECT_EQ(entries[0].level, LogWarn);
     const QString& line = entries[0].line;
     ASSERT_GE(line.size(), 8);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$")).match(line.left(8)).hasMatch()) << line.toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$")).match(line.left(8)).hasMatch())
+        << line.toStdString();
     EXPECT_EQ(line.mid(8), QStringLiteral("  WarnSysInfoLog   page d of s"));
 }
 
-TEST_F(LogTest, LevelTags)
-{
+TEST_F(LogTest, LevelTags) {
     const struct {
         int level;
         const char* tag;
-    } cases[] = {{0, "  NormalSysInfoLog   "}, {1, "  WarnSysInfoLog   "}, {2, "  ErrorSysInfoLog   "}, {7, ""}};
+    } cases[] = {{0, "  NormalSysInfoLog   "},
+                 {1, "  WarnSysInfoLog   "},
+                 {2, "  ErrorSysInfoLog   "},
+                 {7, ""}};
     for (const auto& c : cases)
-        EXPECT_EQ(BuildLogLine(0, c.level, QStringLiteral("x")).mid(8), QString::fromLatin1(c.tag) + QStringLiteral("x"))
+        EXPECT_EQ(BuildLogLine(0, c.level, QStringLiteral("x")).mid(8),
+                  QString::fromLatin1(c.tag) + QStringLiteral("x"))
             << c.level;
 }
 
-TEST_F(LogTest, LongLineIsCutTo256BeforePercentRemoval)
-{
+TEST_F(LogTest, LongLineIsCutTo256BeforePercentRemoval) {
     Log(QString(300, QLatin1Char('a')));
     EXPECT_EQ(LogEntries().last().line.size(), 256);
     // The cut comes first, so percent signs inside the first 256 characters shorten the line.
@@ -55,8 +57,7 @@ TEST_F(LogTest, LongLineIsCutTo256BeforePercentRemoval)
     EXPECT_EQ(BuildLogLine(0, 0, withPercents).size(), 246);
 }
 
-TEST_F(LogTest, KeepsNewest10000Entries)
-{
+TEST_F(LogTest, KeepsNewest10000Entries) {
     for (int i = 0; i <= kMaxLogEntries; ++i)
         Log(QString::number(i));
     const auto entries = LogEntries();
@@ -65,8 +66,7 @@ TEST_F(LogTest, KeepsNewest10000Entries)
     EXPECT_EQ(entries.last().message, QString::number(kMaxLogEntries));
 }
 
-TEST_F(LogTest, WritingTwiceGivesTheSameFile)
-{
+TEST_F(LogTest, WritingTwiceGivesTheSameFile) {
     Log(QStringLiteral("第一行 one"));
     Log(QStringLiteral("second"), LogError);
     ASSERT_TRUE(WriteLogFile(QStringLiteral("SvrLog.txt")));
@@ -80,15 +80,13 @@ TEST_F(LogTest, WritingTwiceGivesTheSameFile)
     EXPECT_FALSE(first.contains('\r'));
 }
 
-TEST_F(LogTest, UnwritableFileLeavesTheLogAlone)
-{
+TEST_F(LogTest, UnwritableFileLeavesTheLogAlone) {
     Log(QStringLiteral("kept"));
     EXPECT_FALSE(WriteLogFile(QStringLiteral("no/such/folder/SvrLog.txt")));
     EXPECT_EQ(LogEntries().size(), 1);
 }
 
-TEST_F(LogTest, ThreadRegistryCountsAndStops)
-{
+TEST_F(LogTest, ThreadRegistryCountsAndStops) {
     ResetThreadRegistry();
     std::thread([] {
         ThreadBegin(QStringLiteral("Worker"));
@@ -123,8 +121,7 @@ TEST_F(LogTest, ThreadRegistryCountsAndStops)
     ResetThreadRegistry();
 }
 
-TEST_F(LogTest, StopAllThreadsWarnsAboutAThreadThatStaysAlive)
-{
+TEST_F(LogTest, StopAllThreadsWarnsAboutAThreadThatStaysAlive) {
     ResetThreadRegistry();
     std::atomic<bool> release{false};
     std::thread stubborn([&] {

@@ -1,8 +1,8 @@
 // The two programs as real processes: single instance, start and end together.
-#include "ChannelSocketPath.h"
-#include "CommandChannel.h"
-#include "TempHome.h"
-#include "TestPaths.h"
+#include "common/ChannelSocketPath.h"
+#include "common/CommandChannel.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +19,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-template <typename Condition> bool waitFor(Condition condition, int timeoutMs)
-{
+template <typename Condition> bool waitFor(Condition condition, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (Clock::now() < deadline) {
         if (condition())
@@ -31,8 +30,7 @@ template <typename Condition> bool waitFor(Condition condition, int timeoutMs)
 }
 
 // Pids of running processes whose command line holds `program` and `home`.
-QList<qint64> processesOf(const QString& program, const QString& home)
-{
+QList<qint64> processesOf(const QString& program, const QString& home) {
     QList<qint64> pids;
     const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
     for (const QString& entry : entries) {
@@ -60,43 +58,39 @@ QList<qint64> processesOf(const QString& program, const QString& home)
 
 class ProgramsTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        for (const QString& program : {QStringLiteral("Quillmere"), QStringLiteral("QuillmereServer")})
+    void TearDown() override {
+        for (const QString& program :
+             {QStringLiteral("Quillmere"), QStringLiteral("QuillmereServer")})
             for (qint64 pid : processesOf(program, homePath()))
                 ::kill(static_cast<pid_t>(pid), SIGKILL);
     }
-    QString homePath() const
-    {
+    QString homePath() const {
         QString path = home.Path();
         path.chop(1);
         return path;
     }
     // Starts a program detached (as the user would) with this home.
-    void startDetached(const QString& program) const
-    {
-        ASSERT_TRUE(QProcess::startDetached(BinaryPath(program), {QStringLiteral("--home"), homePath()}));
+    void startDetached(const QString& program) const {
+        ASSERT_TRUE(
+            QProcess::startDetached(BinaryPath(program), {QStringLiteral("--home"), homePath()}));
     }
-    bool bothRunning() const
-    {
+    bool bothRunning() const {
         return processesOf(QStringLiteral("Quillmere"), homePath()).size() == 1 &&
                processesOf(QStringLiteral("QuillmereServer"), homePath()).size() == 1 &&
-               channelTo(QStringLiteral("Quillmere")) && channelTo(QStringLiteral("QuillmereServerMainDlg"));
+               channelTo(QStringLiteral("Quillmere")) &&
+               channelTo(QStringLiteral("QuillmereServerMainDlg"));
     }
-    static bool channelTo(const QString& title)
-    {
+    static bool channelTo(const QString& title) {
         CommandChannel probe;
         probe.StartChannel(title);
         return probe.FindPeer() == CommandChannel::PeerFound;
     }
-    static ino_t inodeOf(const QString& path)
-    {
-        struct stat info{};
+    static ino_t inodeOf(const QString& path) {
+        struct stat info {};
         return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
     }
     // Runs a second copy in the foreground; it must end at once.
-    void expectSecondCopyEndsAtOnce(const QString& program) const
-    {
+    void expectSecondCopyEndsAtOnce(const QString& program) const {
         QProcess second;
         const auto started = Clock::now();
         second.start(BinaryPath(program), {QStringLiteral("--home"), homePath()});
@@ -108,8 +102,7 @@ protected:
     TempHome home;
 };
 
-TEST_F(ProgramsTest, ReaderStartsTheServerAndClosingItEndsBoth)
-{
+TEST_F(ProgramsTest, ReaderStartsTheServerAndClosingItEndsBoth) {
     startDetached(QStringLiteral("Quillmere"));
     ASSERT_TRUE(waitFor([&] { return bothRunning(); }, 15000));
     const ino_t readerSocket = inodeOf(ChannelSocketPath(QStringLiteral("Quillmere")));
@@ -135,18 +128,22 @@ TEST_F(ProgramsTest, ReaderStartsTheServerAndClosingItEndsBoth)
     // Closing the reader (as the system asks it to) ends the server too.
     for (qint64 pid : processesOf(QStringLiteral("Quillmere"), homePath()))
         ::kill(static_cast<pid_t>(pid), SIGTERM);
-    EXPECT_TRUE(waitFor([&] { return processesOf(QStringLiteral("Quillmere"), homePath()).isEmpty(); }, 5000));
-    EXPECT_TRUE(waitFor([&] { return processesOf(QStringLiteral("QuillmereServer"), homePath()).isEmpty(); }, 5000));
+    EXPECT_TRUE(waitFor(
+        [&] { return processesOf(QStringLiteral("Quillmere"), homePath()).isEmpty(); }, 5000));
+    EXPECT_TRUE(waitFor(
+        [&] { return processesOf(QStringLiteral("QuillmereServer"), homePath()).isEmpty(); },
+        5000));
 }
 
-TEST_F(ProgramsTest, KilledProgramsDoNotBlockTheNextStartAndAnOrphanedServerEnds)
-{
+TEST_F(ProgramsTest, KilledProgramsDoNotBlockTheNextStartAndAnOrphanedServerEnds) {
     startDetached(QStringLiteral("Quillmere"));
     ASSERT_TRUE(waitFor([&] { return bothRunning(); }, 15000));
     for (const QString& program : {QStringLiteral("Quillmere"), QStringLiteral("QuillmereServer")})
         for (qint64 pid : processesOf(program, homePath()))
             ::kill(static_cast<pid_t>(pid), SIGKILL);
-    ASSERT_TRUE(waitFor([&] { return processesOf(QStringLiteral("QuillmereServer"), homePath()).isEmpty(); }, 5000));
+    ASSERT_TRUE(waitFor(
+        [&] { return processesOf(QStringLiteral("QuillmereServer"), homePath()).isEmpty(); },
+        5000));
 
     startDetached(QStringLiteral("Quillmere"));
     ASSERT_TRUE(waitFor([&] { return bothRunning(); }, 15000));
@@ -154,7 +151,9 @@ TEST_F(ProgramsTest, KilledProgramsDoNotBlockTheNextStartAndAnOrphanedServerEnds
     // A reader that dies without a word leaves a server that notices and ends.
     for (qint64 pid : processesOf(QStringLiteral("Quillmere"), homePath()))
         ::kill(static_cast<pid_t>(pid), SIGKILL);
-    EXPECT_TRUE(waitFor([&] { return processesOf(QStringLiteral("QuillmereServer"), homePath()).isEmpty(); }, 8000));
+    EXPECT_TRUE(waitFor(
+        [&] { return processesOf(QStringLiteral("QuillmereServer"), homePath()).isEmpty(); },
+        8000));
 }
 
 } // namespace

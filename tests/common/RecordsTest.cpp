@@ -1,19 +1,17 @@
-#include "Records.h"
+#include "common/Records.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-int32_t intAt(const LargeMessage& m, size_t offset)
-{
+int32_t intAt(const LargeMessage& m, size_t offset) {
     int32_t v;
     std::memcpy(&v, m.bytes + offset, 4);
     return v;
 }
 
 // The NUL-terminated UTF-16 text at a raw offset, bounded by the field's units.
-QString textAt(const LargeMessage& m, size_t offset, int units)
-{
+QString textAt(const LargeMessage& m, size_t offset, int units) {
     QString text;
     for (int i = 0; i < units; ++i) {
         char16_t c;
@@ -25,21 +23,20 @@ QString textAt(const LargeMessage& m, size_t offset, int units)
     return text;
 }
 
-TEST(Records, CommandNames)
-{
+TEST(Records, CommandNames) {
     const struct {
         int code;
         const char* name;
-    } cases[] = {{0, "CDTAppExit"}, {1, "CDTAddFocusWebpage"}, {3, "CDTLogin"},         {4, "NoDefine"},
-                 {5, "CDTReply"},   {15, "CDTSvrRun"},         {19, "CDTSoftVerUpdate"}, {20, "NoDefine"},
-                 {21, "NoDefine"},  {-1, "NoDefine"},          {1000, "NoDefine"}};
+    } cases[] = {{0, "CDTAppExit"},        {1, "CDTAddFocusWebpage"}, {3, "CDTLogin"},
+                 {4, "NoDefine"},          {5, "CDTReply"},           {15, "CDTSvrRun"},
+                 {19, "CDTSoftVerUpdate"}, {20, "NoDefine"},          {21, "NoDefine"},
+                 {-1, "NoDefine"},         {1000, "NoDefine"}};
     for (const auto& c : cases)
         EXPECT_EQ(CommandName(c.code), QString::fromLatin1(c.name)) << c.code;
 }
 
 // Every field written through its layout lands at the offset the peers read it from.
-TEST(Records, FieldsLandAtTheirOffsets)
-{
+TEST(Records, FieldsLandAtTheirOffsets) {
     auto add = MakeRecord<AddFocusRequest>(CDTAddFocusWebpage);
     add.address.Set(QStringLiteral("http://bbs.tianya.cn/post-free-1-1.shtml"));
     add.label.Set(QStringLiteral("\"标题\""));
@@ -132,8 +129,7 @@ TEST(Records, FieldsLandAtTheirOffsets)
     EXPECT_EQ(textAt(m, 4340, 1024), QStringLiteral("f8"));
 }
 
-TEST(Records, TextWithoutTerminatorEndsAtTheArray)
-{
+TEST(Records, TextWithoutTerminatorEndsAtTheArray) {
     LargeMessage m;
     std::memset(m.bytes, 0, sizeof m.bytes);
     for (int i = 0; i < 1025; ++i) {
@@ -147,8 +143,7 @@ TEST(Records, TextWithoutTerminatorEndsAtTheArray)
     EXPECT_EQ(add.label.Get(), QStringLiteral("B"));
 }
 
-TEST(Records, HotRecommendListsSplitIntoFullRecordsAndARest)
-{
+TEST(Records, HotRecommendListsSplitIntoFullRecordsAndARest) {
     const struct {
         int items;
         std::vector<int> counts;
@@ -156,7 +151,8 @@ TEST(Records, HotRecommendListsSplitIntoFullRecordsAndARest)
     for (const auto& c : cases) {
         std::vector<HotRecommendItem> items;
         for (int i = 0; i < c.items; ++i)
-            items.push_back({QStringLiteral("<a href=\"x%1\">优惠</a>").arg(i), QStringLiteral("http://d/%1").arg(i), i, 2 * i});
+            items.push_back({QStringLiteral("<a href=\"x%1\">优惠</a>").arg(i),
+                             QStringLiteral("http://d/%1").arg(i), i, 2 * i});
         const auto records = SplitHotRecommend(items);
         ASSERT_EQ(records.size(), c.counts.size()) << c.items;
         int next = 0;

@@ -1,8 +1,8 @@
 // A stand-in main window for channel tests: listens under a title in a home and appends one
 // line per record it accepts to a file: "<code> <size> <a> <address length>".
-#include "ChannelReceiver.h"
-#include "CommandDispatcher.h"
-#include "ProgramDirectory.h"
+#include "common/ChannelReceiver.h"
+#include "common/ProgramDirectory.h"
+#include "server/engine/CommandDispatcher.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,8 +10,7 @@
 
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QString title = QStringLiteral("Peer");
     QString out;
@@ -45,7 +44,12 @@ int main(int argc, char** argv)
         qsizetype addressLength = 0;
         if (record.Code() == CDTAddFocusWebpage && size == kLargeMessageSize)
             addressLength = FromLarge<AddFocusRequest>(record).address.Get().size();
-        file.write(QStringLiteral("%1 %2 %3 %4\n").arg(record.Code()).arg(size).arg(small.a).arg(addressLength).toLatin1());
+        file.write(QStringLiteral("%1 %2 %3 %4\n")
+                       .arg(record.Code())
+                       .arg(size)
+                       .arg(small.a)
+                       .arg(addressLength)
+                       .toLatin1());
         file.flush();
         if (record.Code() == CDTAppExit)
             QCoreApplication::quit();

@@ -1,17 +1,18 @@
 // Crashes on purpose after installing the crash hook, optionally after another handler has
 // taken SIGSEGV over the way a library might.
-#include "ProgramStart.h"
+#include "common/ProgramStart.h"
 
 #include <csignal>
 #include <cstring>
 #include <thread>
 
 namespace {
-void foreignHandler(int) { std::_Exit(42); }
+void foreignHandler(int) {
+    std::_Exit(42);
+}
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (!BeginProgram(argc, argv))
         return 1;
     for (int i = 1; i < argc; ++i) {

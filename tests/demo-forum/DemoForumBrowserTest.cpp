@@ -1,7 +1,7 @@
 // The login, reply and page-jump forms worked the way the server's navigating loader works
 // them: in the browser engine, with scripts, clicks and fired events.
-#include "DemoForumProcess.h"
-#include "TempHome.h"
+#include "tests/demo-forum/DemoForumProcess.h"
+#include "tests/support/TempHome.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,6 +1,6 @@
-#include "DemoForumProcess.h"
+#include "tests/demo-forum/DemoForumProcess.h"
 
-#include "TestPaths.h"
+#include "tests/support/TestPaths.h"
 
 #include <QElapsedTimer>
 #include <QUrl>

@@ -1,12 +1,12 @@
 // The forum's pages read back with the server's own parsers: every generated post comes
 // back with its author, time, content and pictures.
-#include "CParseTianyaFocus.h"
-#include "CParseWebpage.h"
-#include "DemoForumProcess.h"
-#include "PageDocumentBuilder.h"
-#include "Settings.h"
-#include "TempHome.h"
-#include "Utilities.h"
+#include "common/Settings.h"
+#include "common/Utilities.h"
+#include "server/parse/CParseTianyaFocus.h"
+#include "server/parse/CParseWebpage.h"
+#include "server/parse/PageDocumentBuilder.h"
+#include "tests/demo-forum/DemoForumProcess.h"
+#include "tests/support/TempHome.h"
 
 #include <QFile>
 #include <QJsonArray>

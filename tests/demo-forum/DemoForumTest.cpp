@@ -1,8 +1,8 @@
-#include "DemoForumProcess.h"
-#include "GbkEncoder.h"
-#include "HtmlTree.h"
-#include "TempHome.h"
-#include "TestPaths.h"
+#include "tests/demo-forum/DemoForumProcess.h"
+#include "tests/demo-forum/HtmlTree.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/TestPaths.h"
+#include "tools/demo-forum/GbkEncoder.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "HtmlTree.h"
+#include "tests/demo-forum/HtmlTree.h"
 
 #include <functional>
 

@@ -1,16 +1,16 @@
 // The fetch server as a real process against the real sample forum, driven by a stand-in
 // reader, each test in a temporary home of its own.
-#include "CParseTianyaFocus.h"
-#include "DbAccess.h"
-#include "Catalogue.h"
-#include "PageDocumentBuilder.h"
-#include "FollowWorkflow.h"
-#include "IniFile.h"
-#include "Settings.h"
-#include "StandInReader.h"
-#include "TempHome.h"
-#include "TestProcesses.h"
-#include "ThreadDatabase.h"
+#include "common/IniFile.h"
+#include "common/Settings.h"
+#include "server/engine/FollowWorkflow.h"
+#include "server/parse/CParseTianyaFocus.h"
+#include "server/parse/PageDocumentBuilder.h"
+#include "store/Catalogue.h"
+#include "store/DbAccess.h"
+#include "store/ThreadDatabase.h"
+#include "tests/e2e/StandInReader.h"
+#include "tests/e2e/TestProcesses.h"
+#include "tests/support/TempHome.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -39,9 +39,9 @@ struct ForumThread {
 
 class ServerEndToEnd : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        forum = std::make_unique<DemoForumProcess>(home.File(QStringLiteral("Quillmere.ini")), forumFlags());
+    void SetUp() override {
+        forum = std::make_unique<DemoForumProcess>(home.File(QStringLiteral("Quillmere.ini")),
+                                                   forumFlags());
         ASSERT_TRUE(forum->Ready());
         ReloadHosts();
     }
@@ -50,8 +50,7 @@ protected:
     virtual QStringList forumFlags() const { return {}; }
 
     // A failed test shows the end of the server's log, which says what the server did.
-    void TearDown() override
-    {
+    void TearDown() override {
         if (!HasFailure() || !reader || !server || !server->Running())
             return;
         const QStringList lines = serverLog().split(QLatin1Char('\n'));
@@ -61,8 +60,7 @@ protected:
     }
 
     // The server's log as it writes it on the reader's request.
-    QString serverLog()
-    {
+    QString serverLog() {
         const QString file = home.File(QStringLiteral("SvrLog.txt"));
         QFile::remove(file);
         reader->Send(MakeSmall(CDTWriteLog));
@@ -74,11 +72,11 @@ protected:
 
     // Starts the server once the stand-in reader listens, as the reader does it; a guard
     // interval other than 0 replaces the guard's five minutes.
-    void startServer(const QStringList& iniLines = {}, int guardIntervalMs = 0)
-    {
+    void startServer(const QStringList& iniLines = {}, int guardIntervalMs = 0) {
         for (const QString& line : iniLines) {
             const QStringList parts = line.split(QLatin1Char('/'));
-            IniFile(home.File(QStringLiteral("Quillmere.ini"))).WriteText(parts[0], parts[1], parts[2]);
+            IniFile(home.File(QStringLiteral("Quillmere.ini")))
+                .WriteText(parts[0], parts[1], parts[2]);
         }
         reader = std::make_unique<StandInReader>();
         ASSERT_TRUE(reader->Listening());
@@ -92,8 +90,7 @@ protected:
     }
 
     // Closes the server the way the reader closes it and starts it again on the same home.
-    void restartServer()
-    {
+    void restartServer() {
         reader->Send(MakeSmall(CDTAppExit));
         ASSERT_TRUE(server->WaitForEnd(20000));
         server = std::make_unique<ServerProcess>(home.Path());
@@ -102,53 +99,58 @@ protected:
     }
 
     // A page of the forum fetched directly; pages other than control pages need their host.
-    QByteArray control(const QString& pathAndQuery, const QString& hostKey = {}) const
-    {
+    QByteArray control(const QString& pathAndQuery, const QString& hostKey = {}) const {
         httplib::Client client("127.0.0.1", forum->Port());
         client.set_read_timeout(10, 0);
         httplib::Headers headers;
         if (!hostKey.isEmpty())
             headers.emplace("Host", forum->HostOf(hostKey).toStdString());
         auto result = client.Get(pathAndQuery.toStdString(), headers);
-        return result && result->status == 200 ? QByteArray::fromStdString(result->body) : QByteArray();
+        return result && result->status == 200 ? QByteArray::fromStdString(result->body)
+                                               : QByteArray();
     }
 
-    ForumThread thread(int id) const
-    {
-        const QJsonArray threads = QJsonDocument::fromJson(control(QStringLiteral("/__control/threads"))).array();
+    ForumThread thread(int id) const {
+        const QJsonArray threads =
+            QJsonDocument::fromJson(control(QStringLiteral("/__control/threads"))).array();
         for (const auto& value : threads) {
             const QJsonObject t = value.toObject();
             if (t.value(QStringLiteral("thread")).toInt() == id)
-                return {id, t.value(QStringLiteral("layout")).toInt(), t.value(QStringLiteral("pages")).toInt(),
-                        t.value(QStringLiteral("firstPage")).toString(), t.value(QStringLiteral("title")).toString()};
+                return {id, t.value(QStringLiteral("layout")).toInt(),
+                        t.value(QStringLiteral("pages")).toInt(),
+                        t.value(QStringLiteral("firstPage")).toString(),
+                        t.value(QStringLiteral("title")).toString()};
         }
         return {};
     }
 
     // The address of page `page` of a thread whose first page address ends in "-1.shtml".
-    static QString pageAddress(const ForumThread& t, int page)
-    {
+    static QString pageAddress(const ForumThread& t, int page) {
         QString address = t.firstPage;
         address.replace(QStringLiteral("-1.shtml"), QStringLiteral("-%1.shtml").arg(page));
         return address;
     }
 
     // The follow answer for a follow request, its message and follow number.
-    const StandInReader::Received* follow(const QString& address, const QString& label, qsizetype* from,
-                                          int timeoutMs = 30000)
-    {
+    const StandInReader::Received* follow(const QString& address, const QString& label,
+                                          qsizetype* from, int timeoutMs = 30000) {
         *from = reader->All().size();
         reader->Follow(address, label);
         return reader->WaitFor(CDTAddFocusWebpage, timeoutMs, {}, *from);
     }
 
-    static QString answerText(const StandInReader::Received* r) { return FromLarge<AddFocusAnswer>(r->record).message.Get(); }
-    static int answerResult(const StandInReader::Received* r) { return FromLarge<AddFocusAnswer>(r->record).result.Get(); }
-    static int answerFollow(const StandInReader::Received* r) { return FromLarge<AddFocusAnswer>(r->record).focusPageNo.Get(); }
+    static QString answerText(const StandInReader::Received* r) {
+        return FromLarge<AddFocusAnswer>(r->record).message.Get();
+    }
+    static int answerResult(const StandInReader::Received* r) {
+        return FromLarge<AddFocusAnswer>(r->record).result.Get();
+    }
+    static int answerFollow(const StandInReader::Received* r) {
+        return FromLarge<AddFocusAnswer>(r->record).focusPageNo.Get();
+    }
 
     // Page numbers reported by CDTNewGetWebpage for a follow, with how often each came.
-    QMap<int, int> reportedPages(int focusPageNo) const
-    {
+    QMap<int, int> reportedPages(int focusPageNo) const {
         QMap<int, int> pages;
         for (const auto* r : reader->OfCode(CDTNewGetWebpage))
             if (r->Small().a == focusPageNo)
@@ -157,8 +159,8 @@ protected:
     }
 
     // Waits until the thread file holds every wanted page; a failure names the missing ones.
-    ::testing::AssertionResult waitForStoredPages(const QString& db, const QList<int>& wanted, int timeoutMs)
-    {
+    ::testing::AssertionResult waitForStoredPages(const QString& db, const QList<int>& wanted,
+                                                  int timeoutMs) {
         QList<int> missing;
         const bool complete = reader->WaitUntil(
             [&] {
@@ -176,12 +178,12 @@ protected:
         QStringList names;
         for (int p : missing)
             names.append(QString::number(p));
-        return ::testing::AssertionFailure() << "pages missing: " << names.join(QLatin1Char(' ')).toStdString();
+        return ::testing::AssertionFailure()
+               << "pages missing: " << names.join(QLatin1Char(' ')).toStdString();
     }
 
     // Every post the thread file holds is the forum's post of that page, in the forum's order.
-    void expectStoredPostsAreTheForums(const QString& db, const ForumThread& t) const
-    {
+    void expectStoredPostsAreTheForums(const QString& db, const ForumThread& t) const {
         QList<ThreadPost> posts;
         ASSERT_TRUE(ReadWebpageFromDB(db, 1, t.pages, posts));
         const QJsonArray forumPosts =
@@ -192,17 +194,19 @@ protected:
         ASSERT_EQ(posts.size(), forumPosts.size()) << t.id;
         for (qsizetype i = 0; i < posts.size(); ++i) {
             const QJsonObject want = forumPosts[i].toObject();
-            EXPECT_EQ(posts[i].pageNo, want.value(QStringLiteral("page")).toInt()) << t.id << " post " << i;
-            EXPECT_EQ(posts[i].author, want.value(QStringLiteral("author")).toString()) << t.id << " post " << i;
-            EXPECT_EQ(posts[i].time, want.value(QStringLiteral("time")).toString()) << t.id << " post " << i;
+            EXPECT_EQ(posts[i].pageNo, want.value(QStringLiteral("page")).toInt())
+                << t.id << " post " << i;
+            EXPECT_EQ(posts[i].author, want.value(QStringLiteral("author")).toString())
+                << t.id << " post " << i;
+            EXPECT_EQ(posts[i].time, want.value(QStringLiteral("time")).toString())
+                << t.id << " post " << i;
             EXPECT_EQ(posts[i].content.trimmed(), want.value(QStringLiteral("content")).toString())
                 << t.id << " post " << i;
         }
     }
 
     // Follows a thread of the forum and answers its catalogue row.
-    FollowRecord followThread(const ForumThread& t)
-    {
+    FollowRecord followThread(const ForumThread& t) {
         qsizetype from = 0;
         const auto* answer = follow(t.firstPage, {}, &from);
         EXPECT_NE(answer, nullptr);
@@ -213,8 +217,7 @@ protected:
         return row;
     }
 
-    static QList<int> range(int from, int to)
-    {
+    static QList<int> range(int from, int to) {
         QList<int> pages;
         for (int p = from; p <= to; ++p)
             pages.append(p);
@@ -227,18 +230,19 @@ protected:
     std::unique_ptr<ServerProcess> server;
 };
 
-TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely)
-{
+TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely) {
     startServer();
     const ForumThread t = thread(1001);
     ASSERT_GT(t.pages, 5);
     ASSERT_LE(t.pages, 20);
     qsizetype from = 0;
     // Following a middle page works from the first page.
-    const auto* answer = follow(pageAddress(t, 3), QStringLiteral("\"") + t.title + QStringLiteral("\""), &from);
+    const auto* answer =
+        follow(pageAddress(t, 3), QStringLiteral("\"") + t.title + QStringLiteral("\""), &from);
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answerResult(answer), 1);
-    EXPECT_EQ(answerText(answer), QStringLiteral("\"") + t.title + QStringLiteral("\"") + kFollowSucceeded);
+    EXPECT_EQ(answerText(answer),
+              QStringLiteral("\"") + t.title + QStringLiteral("\"") + kFollowSucceeded);
     const int focus = answerFollow(answer);
     ASSERT_GT(focus, 0);
     EXPECT_EQ(reader->OfCode(CDTAddFocusWebpage).size(), 1);
@@ -271,7 +275,8 @@ TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely)
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answerResult(answer), 0);
     EXPECT_EQ(answerText(answer), kFollowAlreadyFollowed);
-    answer = follow(forum->Url(QStringLiteral("ForumWwwHost"), QStringLiteral("/bbs/index.shtml")), {}, &from);
+    answer = follow(forum->Url(QStringLiteral("ForumWwwHost"), QStringLiteral("/bbs/index.shtml")),
+                    {}, &from);
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answerResult(answer), 0);
     EXPECT_EQ(answerText(answer), kFollowParseFailed);
@@ -280,8 +285,7 @@ TEST_F(ServerEndToEnd, FollowsAShortThreadCompletely)
     EXPECT_EQ(follows.size(), 1);
 }
 
-TEST_F(ServerEndToEnd, FollowingAMiddlePageStoresTheThreadFromItsFirstPage)
-{
+TEST_F(ServerEndToEnd, FollowingAMiddlePageStoresTheThreadFromItsFirstPage) {
     startServer();
     // The GBK thread without a UTF-8 declaration, followed by its third page.
     const ForumThread t = thread(1006);
@@ -296,12 +300,12 @@ TEST_F(ServerEndToEnd, FollowingAMiddlePageStoresTheThreadFromItsFirstPage)
     EXPECT_EQ(row.webpageUrl, t.firstPage);
     EXPECT_EQ(row.webpageName, t.title);
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
-    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(row.focusPageNo).size() == t.pages; }, 10000));
+    ASSERT_TRUE(
+        reader->WaitUntil([&] { return reportedPages(row.focusPageNo).size() == t.pages; }, 10000));
     expectStoredPostsAreTheForums(row.dbFileName, t);
 }
 
-TEST_F(ServerEndToEnd, MiddlePageNamingItselfFirstIsRefusedOnce)
-{
+TEST_F(ServerEndToEnd, MiddlePageNamingItselfFirstIsRefusedOnce) {
     // A copy of a forum page 4 whose navigation lost its "首页" link.
     const ForumThread t = thread(1001);
     QByteArray page = control(pageAddress(t, 4).mid(pageAddress(t, 4).indexOf(QLatin1Char('/'), 7)),
@@ -316,16 +320,19 @@ TEST_F(ServerEndToEnd, MiddlePageNamingItselfFirstIsRefusedOnce)
 
     httplib::Server copy;
     std::atomic<int> hits{0};
-    copy.Get("/publicforum/content/free/1/9-4.shtml", [&](const httplib::Request&, httplib::Response& res) {
-        ++hits;
-        res.set_content(page.toStdString(), "text/html; charset=utf-8");
-    });
+    copy.Get("/publicforum/content/free/1/9-4.shtml",
+             [&](const httplib::Request&, httplib::Response& res) {
+                 ++hits;
+                 res.set_content(page.toStdString(), "text/html; charset=utf-8");
+             });
     const int port = copy.bind_to_any_port("127.0.0.1");
     std::thread serving([&] { copy.listen_after_bind(); });
 
     startServer();
     qsizetype from = 0;
-    const auto* answer = follow(QStringLiteral("http://127.0.0.1:%1/publicforum/content/free/1/9-4.shtml").arg(port), {}, &from);
+    const auto* answer =
+        follow(QStringLiteral("http://127.0.0.1:%1/publicforum/content/free/1/9-4.shtml").arg(port),
+               {}, &from);
     ASSERT_NE(answer, nullptr);
     EXPECT_EQ(answerText(answer), kFollowParseFailed);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
@@ -336,8 +343,7 @@ TEST_F(ServerEndToEnd, MiddlePageNamingItselfFirstIsRefusedOnce)
     serving.join();
 }
 
-TEST_F(ServerEndToEnd, LongThreadGetsItsNewestPagesThenItsFirstTenThenWhatTheReaderNeeds)
-{
+TEST_F(ServerEndToEnd, LongThreadGetsItsNewestPagesThenItsFirstTenThenWhatTheReaderNeeds) {
     startServer();
     const ForumThread t = thread(1002);
     ASSERT_GE(t.pages, 150);
@@ -347,7 +353,8 @@ TEST_F(ServerEndToEnd, LongThreadGetsItsNewestPagesThenItsFirstTenThenWhatTheRea
     const int focus = row.focusPageNo;
     const QList<int> strategy = range(1, 10) + range(t.pages - 20, t.pages);
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, strategy, 60000));
-    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).size() == strategy.size(); }, 10000));
+    ASSERT_TRUE(
+        reader->WaitUntil([&] { return reportedPages(focus).size() == strategy.size(); }, 10000));
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     reader->WaitUntil([] { return false; }, 100);
     QList<int> stored;
@@ -368,7 +375,8 @@ TEST_F(ServerEndToEnd, LongThreadGetsItsNewestPagesThenItsFirstTenThenWhatTheRea
     const auto* earlier = reader->WaitFor(CDTReadNeedLast, 30000, {}, from);
     ASSERT_NE(earlier, nullptr);
     EXPECT_EQ(earlier->Small().c, t.pages - 23);
-    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(11, 13) + range(t.pages - 23, t.pages - 21), 5000));
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName,
+                                   range(11, 13) + range(t.pages - 23, t.pages - 21), 5000));
 
     // A page chosen by number, through the navigating loader.
     from = reader->All().size();
@@ -380,8 +388,7 @@ TEST_F(ServerEndToEnd, LongThreadGetsItsNewestPagesThenItsFirstTenThenWhatTheRea
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, {60}, 5000));
 }
 
-TEST_F(ServerEndToEnd, GuardStoresANewPageAndTheReaderRefreshAnswers)
-{
+TEST_F(ServerEndToEnd, GuardStoresANewPageAndTheReaderRefreshAnswers) {
     startServer({}, 1500);
     const ForumThread t = thread(1004);
     qsizetype from = 0;
@@ -392,7 +399,8 @@ TEST_F(ServerEndToEnd, GuardStoresANewPageAndTheReaderRefreshAnswers)
 
     control(QStringLiteral("/__control/grow?thread=1004"));
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, {t.pages + 1}, 15000));
-    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(focus).contains(t.pages + 1); }, 5000));
+    ASSERT_TRUE(
+        reader->WaitUntil([&] { return reportedPages(focus).contains(t.pages + 1); }, 5000));
 
     // The reader's own refresh with nothing new answers after one download.
     from = reader->All().size();
@@ -402,8 +410,7 @@ TEST_F(ServerEndToEnd, GuardStoresANewPageAndTheReaderRefreshAnswers)
     EXPECT_EQ(refreshed->Small().a, focus);
 }
 
-TEST_F(ServerEndToEnd, PicturesAreStoredOnceAndReportedWithTheirPosts)
-{
+TEST_F(ServerEndToEnd, PicturesAreStoredOnceAndReportedWithTheirPosts) {
     startServer();
     const ForumThread t = thread(1003);
     FollowRecord row = followThread(t);
@@ -433,7 +440,8 @@ TEST_F(ServerEndToEnd, PicturesAreStoredOnceAndReportedWithTheirPosts)
 
     // Each picture is reported once, with the stored posts that showed it when it arrived: a
     // picture shown in several posts (the sticker) comes with several entries, each a real post.
-    ASSERT_TRUE(reader->WaitUntil([&] { return reader->OfCode(CDTGetImg).size() >= addresses.size(); }, 10000));
+    ASSERT_TRUE(reader->WaitUntil(
+        [&] { return reader->OfCode(CDTGetImg).size() >= addresses.size(); }, 10000));
     QSet<QString> reported;
     int groupedReports = 0;
     for (const auto* r : reader->OfCode(CDTGetImg)) {
@@ -450,10 +458,11 @@ TEST_F(ServerEndToEnd, PicturesAreStoredOnceAndReportedWithTheirPosts)
         groupedReports += img.entryCount.Get() > 1;
         for (int e = 0; e < img.entryCount.Get(); ++e) {
             const auto& entry = img.entries[e];
-            const bool isShown = std::any_of(shown.begin(), shown.end(), [&](const ThreadPicture& p) {
-                return p.imgUrl == address && p.pageNo == entry.pageNo.Get() && p.author == entry.author.Get() &&
-                       p.time == entry.time.Get();
-            });
+            const bool isShown =
+                std::any_of(shown.begin(), shown.end(), [&](const ThreadPicture& p) {
+                    return p.imgUrl == address && p.pageNo == entry.pageNo.Get() &&
+                           p.author == entry.author.Get() && p.time == entry.time.Get();
+                });
             EXPECT_TRUE(isShown) << address.toStdString() << " entry " << e;
         }
     }
@@ -461,8 +470,7 @@ TEST_F(ServerEndToEnd, PicturesAreStoredOnceAndReportedWithTheirPosts)
     EXPECT_GE(groupedReports, 1);
 }
 
-TEST_F(ServerEndToEnd, PictureSwitchOffStoresNoPictureRows)
-{
+TEST_F(ServerEndToEnd, PictureSwitchOffStoresNoPictureRows) {
     startServer({QStringLiteral("ModuleValid/GetImg/0")});
     const ForumThread t = thread(1003);
     const FollowRecord row = followThread(t);
@@ -474,8 +482,7 @@ TEST_F(ServerEndToEnd, PictureSwitchOffStoresNoPictureRows)
     EXPECT_TRUE(reader->OfCode(CDTGetImg).isEmpty());
 }
 
-TEST_F(ServerEndToEnd, FrontPageAndDiscountsArriveAtStart)
-{
+TEST_F(ServerEndToEnd, FrontPageAndDiscountsArriveAtStart) {
     startServer();
     ASSERT_NE(reader->WaitFor(CDTTianyaFocus, 40000), nullptr);
     QList<FocusItem> items;
@@ -484,9 +491,11 @@ TEST_F(ServerEndToEnd, FrontPageAndDiscountsArriveAtStart)
     // Stored in the order the page shows them: the same list our parser reads from the page.
     const QString frontAddress = forum->Url(QStringLiteral("ForumFocusHost"), QStringLiteral("/"));
     QList<FocusItem> shown;
-    CParseTianyaFocus(ParseSnapshotDocument(QString::fromUtf8(control(QStringLiteral("/"), QStringLiteral("ForumFocusHost"))),
-                                            frontAddress),
-                      frontAddress)
+    CParseTianyaFocus(
+        ParseSnapshotDocument(
+            QString::fromUtf8(control(QStringLiteral("/"), QStringLiteral("ForumFocusHost"))),
+            frontAddress),
+        frontAddress)
         .Parse(&shown);
     ASSERT_FALSE(shown.isEmpty());
     ASSERT_EQ(items.size(), shown.size());
@@ -502,8 +511,7 @@ TEST_F(ServerEndToEnd, FrontPageAndDiscountsArriveAtStart)
     EXPECT_GT(discounts, 0);
 }
 
-TEST_F(ServerEndToEnd, ThreadDeletedOnTheForumIsLoggedAndKeepsItsPages)
-{
+TEST_F(ServerEndToEnd, ThreadDeletedOnTheForumIsLoggedAndKeepsItsPages) {
     startServer({}, 1000);
     const ForumThread t = thread(1001);
     FollowRecord row = followThread(t);
@@ -529,9 +537,8 @@ TEST_F(ServerEndToEnd, ThreadDeletedOnTheForumIsLoggedAndKeepsItsPages)
 }
 
 // The answer to a login request, waited for after `from`.
-const StandInReader::Received* LogIn(StandInReader& reader, const QString& user, const QString& password,
-                                     const QString& code)
-{
+const StandInReader::Received* LogIn(StandInReader& reader, const QString& user,
+                                     const QString& password, const QString& code) {
     const qsizetype from = reader.All().size();
     auto request = MakeRecord<LoginRequest>(CDTLogin);
     request.userName.Set(user);
@@ -542,8 +549,8 @@ const StandInReader::Received* LogIn(StandInReader& reader, const QString& user,
 }
 
 // The answer to a reply request, waited for after the request.
-const StandInReader::Received* Reply(StandInReader& reader, int focusPageNo, const QString& text, int timeoutMs)
-{
+const StandInReader::Received* Reply(StandInReader& reader, int focusPageNo, const QString& text,
+                                     int timeoutMs) {
     const qsizetype from = reader.All().size();
     auto request = MakeRecord<ReplyRequest>(CDTReply);
     request.focusPageNo.Set(focusPageNo);
@@ -552,8 +559,7 @@ const StandInReader::Received* Reply(StandInReader& reader, int focusPageNo, con
     return reader.WaitFor(CDTReply, timeoutMs, {}, from);
 }
 
-TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThread)
-{
+TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThread) {
     startServer({}, 600000);
     const ForumThread t = thread(1004);
     FollowRecord row = followThread(t);
@@ -565,8 +571,10 @@ TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThre
     const auto* login = LogIn(*reader, QStringLiteral("demo"), QStringLiteral("wrong"), {});
     ASSERT_NE(login, nullptr);
     EXPECT_EQ(FromLarge<LoginAnswer>(login->record).result.Get(), 0);
-    EXPECT_EQ(FromLarge<LoginAnswer>(login->record).message.Get(), QStringLiteral("用户名或密码错误"));
-    login = LogIn(*reader, QStringLiteral("demo"), QStringLiteral("demo123"), QStringLiteral("0000"));
+    EXPECT_EQ(FromLarge<LoginAnswer>(login->record).message.Get(),
+              QStringLiteral("用户名或密码错误"));
+    login =
+        LogIn(*reader, QStringLiteral("demo"), QStringLiteral("demo123"), QStringLiteral("0000"));
     ASSERT_NE(login, nullptr);
     const auto refused = FromLarge<LoginAnswer>(login->record);
     EXPECT_EQ(refused.result.Get(), 0);
@@ -608,8 +616,7 @@ TEST_F(ServerEndToEnd, LoginRefusesAWrongCodeThenSucceedsAndAReplyReachesTheThre
     EXPECT_EQ(posts.last().content.trimmed(), text);
 }
 
-TEST_F(ServerEndToEnd, LoginSurvivesARestartOfTheServer)
-{
+TEST_F(ServerEndToEnd, LoginSurvivesARestartOfTheServer) {
     startServer();
     const auto* login = LogIn(*reader, QStringLiteral("demo"), QStringLiteral("demo123"), {});
     ASSERT_NE(login, nullptr);
@@ -627,14 +634,12 @@ TEST_F(ServerEndToEnd, LoginSurvivesARestartOfTheServer)
     EXPECT_EQ(FromLarge<ReplyAnswer>(replied->record).result.Get(), 1);
 }
 
-TEST_F(ServerEndToEnd, ReplyToAnUnknownFollowGetsNoAnswer)
-{
+TEST_F(ServerEndToEnd, ReplyToAnUnknownFollowGetsNoAnswer) {
     startServer();
     EXPECT_EQ(Reply(*reader, 999, QStringLiteral("无人回复"), 3000), nullptr);
 }
 
-TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoesAndLeavesNoProcessBehind)
-{
+TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoesAndLeavesNoProcessBehind) {
     startServer();
     // The web engine's helper processes are up once the navigating loader runs.
     QList<qint64> helpers;
@@ -655,8 +660,7 @@ TEST_F(ServerEndToEnd, ServerEndsWhenTheReaderGoesAndLeavesNoProcessBehind)
     }
 }
 
-TEST_F(ServerEndToEnd, KilledMidWalkRestartsWithIntactFilesAndCompletesTheWalk)
-{
+TEST_F(ServerEndToEnd, KilledMidWalkRestartsWithIntactFilesAndCompletesTheWalk) {
     startServer();
     const ForumThread shortThread = thread(1001);
     const ForumThread longThread = thread(1002);
@@ -676,7 +680,8 @@ TEST_F(ServerEndToEnd, KilledMidWalkRestartsWithIntactFilesAndCompletesTheWalk)
     for (const QString& db : {done.dbFileName, walking.dbFileName}) {
         DbRowList rows;
         DbError error;
-        ASSERT_TRUE(QueryRows(QStringLiteral("PRAGMA integrity_check"), rows, error, db)) << db.toStdString();
+        ASSERT_TRUE(QueryRows(QStringLiteral("PRAGMA integrity_check"), rows, error, db))
+            << db.toStdString();
         ASSERT_EQ(rows.size(), 1);
         EXPECT_EQ(rows[0].columns[0], QStringLiteral("ok")) << db.toStdString();
     }
@@ -695,16 +700,15 @@ TEST_F(ServerEndToEnd, KilledMidWalkRestartsWithIntactFilesAndCompletesTheWalk)
 // connections dropped after the headers and bodies cut in half.
 class ServerWithFaultyForum : public ServerEndToEnd {
 protected:
-    QStringList forumFlags() const override
-    {
-        return {QStringLiteral("--faults"), QStringLiteral("slow,500,drop,truncate"), QStringLiteral("--fault-share"),
-                QStringLiteral("50"), QStringLiteral("--fault-first"), QStringLiteral("1"),
+    QStringList forumFlags() const override {
+        return {QStringLiteral("--faults"),         QStringLiteral("slow,500,drop,truncate"),
+                QStringLiteral("--fault-share"),    QStringLiteral("50"),
+                QStringLiteral("--fault-first"),    QStringLiteral("1"),
                 QStringLiteral("--fault-delay-ms"), QStringLiteral("300")};
     }
 };
 
-TEST_F(ServerWithFaultyForum, StoresNothingWrongAndCompletesTheThreads)
-{
+TEST_F(ServerWithFaultyForum, StoresNothingWrongAndCompletesTheThreads) {
     startServer();
     const ForumThread threads[] = {thread(1001), thread(1007), thread(1003)};
     QList<FollowRecord> rows;
@@ -714,7 +718,8 @@ TEST_F(ServerWithFaultyForum, StoresNothingWrongAndCompletesTheThreads)
         ASSERT_FALSE(rows.last().dbFileName.isEmpty()) << t.id;
     }
     for (qsizetype i = 0; i < rows.size(); ++i) {
-        ASSERT_TRUE(waitForStoredPages(rows[i].dbFileName, range(1, threads[i].pages), 60000)) << threads[i].id;
+        ASSERT_TRUE(waitForStoredPages(rows[i].dbFileName, range(1, threads[i].pages), 60000))
+            << threads[i].id;
         ASSERT_TRUE(reader->WaitUntil(
             [&] { return reportedPages(rows[i].focusPageNo).size() == threads[i].pages; }, 10000));
         expectStoredPostsAreTheForums(rows[i].dbFileName, threads[i]);
@@ -727,7 +732,8 @@ TEST_F(ServerWithFaultyForum, StoresNothingWrongAndCompletesTheThreads)
     ASSERT_TRUE(reader->WaitUntil(
         [&] {
             ListImageStates(rows[2].dbFileName, states);
-            return std::all_of(states.begin(), states.end(), [](const PictureState& s) { return s.getOK == 1; });
+            return std::all_of(states.begin(), states.end(),
+                               [](const PictureState& s) { return s.getOK == 1; });
         },
         60000));
     EXPECT_TRUE(server->Running());
@@ -736,15 +742,17 @@ TEST_F(ServerWithFaultyForum, StoresNothingWrongAndCompletesTheThreads)
 // The maker's version page marks the update for this version as mandatory.
 class ServerWithMandatoryUpdate : public ServerEndToEnd {
 protected:
-    QStringList forumFlags() const override { return {QStringLiteral("--version-offer"), QStringLiteral("mandatory")}; }
+    QStringList forumFlags() const override {
+        return {QStringLiteral("--version-offer"), QStringLiteral("mandatory")};
+    }
 };
 
-TEST_F(ServerWithMandatoryUpdate, HoldsBackBackgroundWorkButServesTheReader)
-{
+TEST_F(ServerWithMandatoryUpdate, HoldsBackBackgroundWorkButServesTheReader) {
     startServer();
     const auto* update = reader->WaitFor(CDTSoftVerUpdate, 20000);
     ASSERT_NE(update, nullptr);
-    EXPECT_EQ(FromLarge<SoftVerUpdateMessage>(update->record).updateKind.Get(), QStringLiteral("必须"));
+    EXPECT_EQ(FromLarge<SoftVerUpdateMessage>(update->record).updateKind.Get(),
+              QStringLiteral("必须"));
 
     // A reader command is still served; the start-up thread fetched nothing of its own.
     const ForumThread t = thread(1001);
@@ -755,23 +763,24 @@ TEST_F(ServerWithMandatoryUpdate, HoldsBackBackgroundWorkButServesTheReader)
     EXPECT_TRUE(reader->OfCode(CDTTianyaFocus).isEmpty());
     EXPECT_TRUE(reader->OfCode(CDTHotRecommend).isEmpty());
     const QString log = serverLog();
-    EXPECT_FALSE(log.contains(QStringLiteral("focus.forum.localhost"))) << "the front page was requested";
-    EXPECT_FALSE(log.contains(QStringLiteral("RenovateGuardThread"))) << "the refresh guard was started";
+    EXPECT_FALSE(log.contains(QStringLiteral("focus.forum.localhost")))
+        << "the front page was requested";
+    EXPECT_FALSE(log.contains(QStringLiteral("RenovateGuardThread")))
+        << "the refresh guard was started";
 }
 
 // Every hit address fails twice, so both attempts of the first walk fail and only a later
 // request gets through.
 class ServerWithPersistentFaults : public ServerEndToEnd {
 protected:
-    QStringList forumFlags() const override
-    {
-        return {QStringLiteral("--faults"), QStringLiteral("500,drop,truncate"), QStringLiteral("--fault-share"),
-                QStringLiteral("30"), QStringLiteral("--fault-first"), QStringLiteral("2")};
+    QStringList forumFlags() const override {
+        return {QStringLiteral("--faults"),      QStringLiteral("500,drop,truncate"),
+                QStringLiteral("--fault-share"), QStringLiteral("30"),
+                QStringLiteral("--fault-first"), QStringLiteral("2")};
     }
 };
 
-TEST_F(ServerWithPersistentFaults, TheNextStartCompletesWhatTheFirstWalkMissed)
-{
+TEST_F(ServerWithPersistentFaults, TheNextStartCompletesWhatTheFirstWalkMissed) {
     startServer();
     const ForumThread t = thread(1007);
     ASSERT_EQ(t.pages, 25);
@@ -805,7 +814,8 @@ TEST_F(ServerWithPersistentFaults, TheNextStartCompletesWhatTheFirstWalkMissed)
 
     restartServer();
     ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 60000));
-    ASSERT_TRUE(reader->WaitUntil([&] { return reportedPages(row.focusPageNo).size() == t.pages; }, 10000));
+    ASSERT_TRUE(
+        reader->WaitUntil([&] { return reportedPages(row.focusPageNo).size() == t.pages; }, 10000));
     expectStoredPostsAreTheForums(row.dbFileName, t);
 }
 

@@ -1,38 +1,35 @@
-#include "StandInReader.h"
+#include "tests/e2e/StandInReader.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
-SmallMessage StandInReader::Received::Small() const
-{
+SmallMessage StandInReader::Received::Small() const {
     SmallMessage small;
     std::memcpy(&small, record.bytes, sizeof small);
     return small;
 }
 
-StandInReader::StandInReader()
-{
+StandInReader::StandInReader() {
     clock_.start();
-    listening_ = receiver_.Listen(QStringLiteral("Quillmere"), [this](const LargeMessage& record, int size) {
-        auto received = std::make_shared<Received>();
-        received->record = record;
-        received->size = size;
-        received->atMs = clock_.elapsed();
-        received_.append(received);
-    });
+    listening_ =
+        receiver_.Listen(QStringLiteral("Quillmere"), [this](const LargeMessage& record, int size) {
+            auto received = std::make_shared<Received>();
+            received->record = record;
+            received->size = size;
+            received->atMs = clock_.elapsed();
+            received_.append(received);
+        });
     channel_.StartChannel(QStringLiteral("QuillmereServerMainDlg"));
 }
 
-void StandInReader::Follow(const QString& address, const QString& label)
-{
+void StandInReader::Follow(const QString& address, const QString& label) {
     auto request = MakeRecord<AddFocusRequest>(CDTAddFocusWebpage);
     request.address.Set(address);
     request.label.Set(label);
     Send(ToLarge(request));
 }
 
-bool StandInReader::WaitUntil(const std::function<bool()>& done, int timeoutMs)
-{
+bool StandInReader::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
@@ -44,10 +41,9 @@ bool StandInReader::WaitUntil(const std::function<bool()>& done, int timeoutMs)
     return true;
 }
 
-const StandInReader::Received* StandInReader::WaitFor(int code, int timeoutMs,
-                                                      const std::function<bool(const Received&)>& accept,
-                                                      qsizetype from)
-{
+const StandInReader::Received*
+StandInReader::WaitFor(int code, int timeoutMs, const std::function<bool(const Received&)>& accept,
+                       qsizetype from) {
     const Received* found = nullptr;
     WaitUntil(
         [&] {
@@ -62,8 +58,7 @@ const StandInReader::Received* StandInReader::WaitFor(int code, int timeoutMs,
     return found;
 }
 
-QList<const StandInReader::Received*> StandInReader::OfCode(int code) const
-{
+QList<const StandInReader::Received*> StandInReader::OfCode(int code) const {
     QList<const Received*> list;
     for (const auto& r : received_)
         if (r->Code() == code)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChannelReceiver.h"
-#include "CommandChannel.h"
+#include "common/ChannelReceiver.h"
+#include "common/CommandChannel.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -16,7 +16,7 @@ public:
     struct Received {
         LargeMessage record; // zero-padded; small records fill the first 20 bytes
         int size = 0;
-        qint64 atMs = 0;     // since the stand-in started
+        qint64 atMs = 0; // since the stand-in started
         int Code() const { return record.Code(); }
         SmallMessage Small() const;
     };
@@ -32,7 +32,8 @@ public:
     // Pumps events until `done` holds or the time is up; true when it held.
     bool WaitUntil(const std::function<bool()>& done, int timeoutMs);
     // Waits for a record with this code (and, when given, matching `accept`) after `from`.
-    const Received* WaitFor(int code, int timeoutMs, const std::function<bool(const Received&)>& accept = {},
+    const Received* WaitFor(int code, int timeoutMs,
+                            const std::function<bool(const Received&)>& accept = {},
                             qsizetype from = 0);
 
     const QList<std::shared_ptr<Received>>& All() const { return received_; }

@@ -1,18 +1,18 @@
-#include "TestProcesses.h"
+#include "tests/e2e/TestProcesses.h"
 
-#include "IniFile.h"
-#include "TestPaths.h"
+#include "common/IniFile.h"
+#include "tests/support/TestPaths.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
 DemoForumProcess::DemoForumProcess(const QString& settingsFile, const QStringList& extra)
-    : settingsFile_(settingsFile)
-{
+    : settingsFile_(settingsFile) {
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.start(BinaryPath(QStringLiteral("QuillmereDemoForum")),
-                   QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--write-hosts"), settingsFile} +
+                   QStringList{QStringLiteral("--port"), QStringLiteral("0"),
+                               QStringLiteral("--write-hosts"), settingsFile} +
                        extra);
     if (!process_.waitForStarted(5000))
         return;
@@ -31,48 +31,47 @@ DemoForumProcess::DemoForumProcess(const QString& settingsFile, const QStringLis
     }
 }
 
-DemoForumProcess::~DemoForumProcess()
-{
+DemoForumProcess::~DemoForumProcess() {
     process_.kill();
     process_.waitForFinished(3000);
 }
 
-QString DemoForumProcess::HostOf(const QString& hostKey) const
-{
+QString DemoForumProcess::HostOf(const QString& hostKey) const {
     return IniFile(settingsFile_).ReadText(QStringLiteral("Hosts"), hostKey);
 }
 
-QString DemoForumProcess::Url(const QString& hostKey, const QString& path) const
-{
+QString DemoForumProcess::Url(const QString& hostKey, const QString& path) const {
     return QStringLiteral("http://") + HostOf(hostKey) + path;
 }
 
 ServerProcess::ServerProcess(const QString& home) : home_(home) {}
 
-ServerProcess::~ServerProcess() { Kill(); }
+ServerProcess::~ServerProcess() {
+    Kill();
+}
 
-bool ServerProcess::Start()
-{
+bool ServerProcess::Start() {
     process_.setProcessChannelMode(QProcess::ForwardedChannels);
-    process_.start(BinaryPath(QStringLiteral("QuillmereServer")), {QStringLiteral("--home"), home_});
+    process_.start(BinaryPath(QStringLiteral("QuillmereServer")),
+                   {QStringLiteral("--home"), home_});
     return process_.waitForStarted(5000);
 }
 
-void ServerProcess::Kill()
-{
+void ServerProcess::Kill() {
     if (process_.state() != QProcess::NotRunning) {
         process_.kill();
         process_.waitForFinished(3000);
     }
 }
 
-bool ServerProcess::WaitForEnd(int timeoutMs) { return process_.waitForFinished(timeoutMs); }
+bool ServerProcess::WaitForEnd(int timeoutMs) {
+    return process_.waitForFinished(timeoutMs);
+}
 
 namespace {
 
 // The fields of /proc/PID/stat after the name, which may hold spaces: state first.
-QList<QByteArray> StatFields(qint64 pid)
-{
+QList<QByteArray> StatFields(qint64 pid) {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!stat.open(QIODevice::ReadOnly))
         return {};
@@ -82,8 +81,7 @@ QList<QByteArray> StatFields(qint64 pid)
 
 } // namespace
 
-QList<qint64> ChildProcesses(qint64 pid)
-{
+QList<qint64> ChildProcesses(qint64 pid) {
     QList<qint64> children;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool isNumber = false;
@@ -97,8 +95,7 @@ QList<qint64> ChildProcesses(qint64 pid)
     return children;
 }
 
-bool ProcessExists(qint64 pid)
-{
+bool ProcessExists(qint64 pid) {
     const QList<QByteArray> fields = StatFields(pid);
     return !fields.isEmpty() && !fields[0].startsWith('Z');
 }

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QProcess>
 #include <QString>
-#include <QList>
 #include <QStringList>
 
 // The sample forum started for a test on a free loopback port, its hosts written into the

@@ -1,9 +1,9 @@
-#include "Catalogue.h"
-#include "CatalogueFile.h"
-#include "DbAccess.h"
-#include "StoreTestSupport.h"
-#include "TempHome.h"
-#include "Utilities.h"
+#include "store/Catalogue.h"
+#include "common/Utilities.h"
+#include "store/CatalogueFile.h"
+#include "store/DbAccess.h"
+#include "tests/store/StoreTestSupport.h"
+#include "tests/support/TempHome.h"
 
 #include <QFile>
 

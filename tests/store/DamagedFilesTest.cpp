@@ -1,9 +1,9 @@
-#include "Catalogue.h"
-#include "CatalogueFile.h"
-#include "DbAccess.h"
-#include "StoreTestSupport.h"
-#include "TempHome.h"
-#include "ThreadDatabase.h"
+#include "store/Catalogue.h"
+#include "store/CatalogueFile.h"
+#include "store/DbAccess.h"
+#include "store/ThreadDatabase.h"
+#include "tests/store/StoreTestSupport.h"
+#include "tests/support/TempHome.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
-#include "DbAccess.h"
-#include "FileLock.h"
-#include "ProgramDirectory.h"
-#include "SqlText.h"
-#include "StoreTestSupport.h"
-#include "TempHome.h"
+#include "store/DbAccess.h"
+#include "common/FileLock.h"
+#include "common/ProgramDirectory.h"
+#include "store/SqlText.h"
+#include "tests/store/StoreTestSupport.h"
+#include "tests/support/TempHome.h"
 
 #include <QDir>
 #include <QFile>

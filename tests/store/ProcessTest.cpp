@@ -1,8 +1,8 @@
-#include "DbAccess.h"
-#include "StoreTestSupport.h"
-#include "TempHome.h"
-#include "TestPaths.h"
-#include "ThreadDatabase.h"
+#include "store/DbAccess.h"
+#include "store/ThreadDatabase.h"
+#include "tests/store/StoreTestSupport.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/TestPaths.h"
 
 #include <QDir>
 #include <QFile>

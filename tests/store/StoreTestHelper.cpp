@@ -1,12 +1,12 @@
 // A second process for the store's tests: holds a database file's lock, writes or reads a
 // thread file in a loop, creates thread files, or runs operations in a read-only home.
 // Usage: store_test_helper <command> <home> [arguments]
-#include "DbAccess.h"
-#include "FileLock.h"
-#include "Log.h"
-#include "ProgramDirectory.h"
-#include "ThreadDatabase.h"
-#include "Utilities.h"
+#include "common/FileLock.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
+#include "common/Utilities.h"
+#include "store/DbAccess.h"
+#include "store/ThreadDatabase.h"
 
 #include <QMap>
 

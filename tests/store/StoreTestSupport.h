@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Log.h"
+#include "common/Log.h"
 
 #include <QList>
 #include <QString>

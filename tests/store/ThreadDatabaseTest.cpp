@@ -1,8 +1,8 @@
-#include "ThreadDatabase.h"
-#include "DbAccess.h"
-#include "StoreTestSupport.h"
-#include "TempHome.h"
-#include "Utilities.h"
+#include "store/ThreadDatabase.h"
+#include "common/Utilities.h"
+#include "store/DbAccess.h"
+#include "tests/store/StoreTestSupport.h"
+#include "tests/support/TempHome.h"
 
 #include <QDir>
 #include <QFile>

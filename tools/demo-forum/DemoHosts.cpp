@@ -1,6 +1,6 @@
-#include "DemoHosts.h"
+#include "tools/demo-forum/DemoHosts.h"
 
-#include "IniFile.h"
+#include "common/IniFile.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "DemoOptions.h"
+#include "tools/demo-forum/DemoOptions.h"
 
-#include "FaultPlan.h"
+#include "tools/demo-forum/FaultPlan.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SitePageRenderer.h"
+#include "tools/demo-forum/SitePageRenderer.h"
 
 #include <QString>
 #include <QStringList>

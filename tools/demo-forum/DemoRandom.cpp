@@ -1,4 +1,4 @@
-#include "DemoRandom.h"
+#include "tools/demo-forum/DemoRandom.h"
 
 #include <QByteArray>
 

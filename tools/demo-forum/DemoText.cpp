@@ -1,4 +1,4 @@
-#include "DemoText.h"
+#include "tools/demo-forum/DemoText.h"
 
 #include <iterator>
 

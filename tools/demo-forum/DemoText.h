@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DemoRandom.h"
+#include "tools/demo-forum/DemoRandom.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "FaultPlan.h"
+#include "tools/demo-forum/FaultPlan.h"
 
-#include "DemoRandom.h"
+#include "tools/demo-forum/DemoRandom.h"
 
 #include <QStringList>
 

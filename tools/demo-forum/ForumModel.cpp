@@ -1,7 +1,7 @@
-#include "ForumModel.h"
+#include "tools/demo-forum/ForumModel.h"
 
-#include "DemoRandom.h"
-#include "DemoText.h"
+#include "tools/demo-forum/DemoRandom.h"
+#include "tools/demo-forum/DemoText.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "ForumServer.h"
+#include "tools/demo-forum/ForumServer.h"
 
-#include "DemoRandom.h"
-#include "GbkEncoder.h"
-#include "HtmlText.h"
-#include "PngWriter.h"
-#include "ThreadAddress.h"
+#include "tools/demo-forum/DemoRandom.h"
+#include "tools/demo-forum/GbkEncoder.h"
+#include "tools/demo-forum/HtmlText.h"
+#include "tools/demo-forum/PngWriter.h"
+#include "tools/demo-forum/ThreadAddress.h"
 
 #include <QDateTime>
 #include <QJsonArray>

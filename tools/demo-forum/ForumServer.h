@@ -1,12 +1,12 @@
 #pragma once
 
-#include "DemoHosts.h"
-#include "DemoOptions.h"
-#include "FaultPlan.h"
-#include "ForumModel.h"
-#include "LoginDesk.h"
-#include "SitePageRenderer.h"
-#include "ThreadPageRenderer.h"
+#include "tools/demo-forum/DemoHosts.h"
+#include "tools/demo-forum/DemoOptions.h"
+#include "tools/demo-forum/FaultPlan.h"
+#include "tools/demo-forum/ForumModel.h"
+#include "tools/demo-forum/LoginDesk.h"
+#include "tools/demo-forum/SitePageRenderer.h"
+#include "tools/demo-forum/ThreadPageRenderer.h"
 
 #include <QByteArray>
 #include <condition_variable>

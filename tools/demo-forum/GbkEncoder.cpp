@@ -1,4 +1,4 @@
-#include "GbkEncoder.h"
+#include "tools/demo-forum/GbkEncoder.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "HtmlText.h"
+#include "tools/demo-forum/HtmlText.h"
 
 #include <QDateTime>
 #include <QTimeZone>

@@ -1,6 +1,6 @@
-#include "LoginDesk.h"
+#include "tools/demo-forum/LoginDesk.h"
 
-#include "DemoRandom.h"
+#include "tools/demo-forum/DemoRandom.h"
 
 LoginDesk::LoginDesk(uint64_t seed) : seed_(seed) {
     NewCodeLocked();

@@ -1,6 +1,6 @@
-#include "PngWriter.h"
+#include "tools/demo-forum/PngWriter.h"
 
-#include "DemoRandom.h"
+#include "tools/demo-forum/DemoRandom.h"
 
 #include <zlib.h>
 

@@ -1,9 +1,9 @@
-#include "SitePageRenderer.h"
+#include "tools/demo-forum/SitePageRenderer.h"
 
-#include "DemoRandom.h"
-#include "HtmlText.h"
-#include "PngWriter.h"
-#include "ThreadAddress.h"
+#include "tools/demo-forum/DemoRandom.h"
+#include "tools/demo-forum/HtmlText.h"
+#include "tools/demo-forum/PngWriter.h"
+#include "tools/demo-forum/ThreadAddress.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "ThreadAddress.h"
+#include "tools/demo-forum/ThreadAddress.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
-#include "ThreadPageRenderer.h"
+#include "tools/demo-forum/ThreadPageRenderer.h"
 
-#include "HtmlText.h"
-#include "ThreadAddress.h"
+#include "tools/demo-forum/HtmlText.h"
+#include "tools/demo-forum/ThreadAddress.h"
 
 #include <QUrl>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DemoHosts.h"
-#include "ForumModel.h"
+#include "tools/demo-forum/DemoHosts.h"
+#include "tools/demo-forum/ForumModel.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 // The loopback sample forum: every page the reader and the server read from the forum
 // and the maker's sites, generated from a seed, on one port.
-#include "DemoOptions.h"
-#include "ForumModel.h"
-#include "ForumServer.h"
+#include "tools/demo-forum/DemoOptions.h"
+#include "tools/demo-forum/ForumModel.h"
+#include "tools/demo-forum/ForumServer.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

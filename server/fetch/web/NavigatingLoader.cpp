@@ -1,11 +1,11 @@
-#include "NavigatingLoader.h"
+#include "server/fetch/web/NavigatingLoader.h"
 
-#include "FetchQueues.h"
-#include "Log.h"
-#include "ProgramDirectory.h"
-#include "ThreadRegistry.h"
-#include "WebLivePage.h"
-#include "WebPageHost.h"
+#include "common/Log.h"
+#include "common/ProgramDirectory.h"
+#include "common/ThreadRegistry.h"
+#include "server/fetch/FetchQueues.h"
+#include "server/fetch/web/WebLivePage.h"
+#include "server/fetch/web/WebPageHost.h"
 #include "server/parse/PageDocumentBuilder.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WebpageInfo.h"
+#include "server/fetch/WebpageInfo.h"
 
 #include <QString>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "WebLivePage.h"
+#include "server/fetch/web/WebLivePage.h"
 
 #include "server/parse/PageDocumentBuilder.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WebPageHost.h"
+#include "server/fetch/web/WebPageHost.h"
 #include "server/parse/forms/LivePage.h"
 
 #include <memory>

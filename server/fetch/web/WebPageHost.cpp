@@ -1,4 +1,4 @@
-#include "WebPageHost.h"
+#include "server/fetch/web/WebPageHost.h"
 
 #include <QCoreApplication>
 #include <QPointer>

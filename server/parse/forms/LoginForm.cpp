@@ -1,8 +1,8 @@
-#include "LoginForm.h"
+#include "server/parse/forms/LoginForm.h"
 
-#include "LivePage.h"
-#include "VerificationPicture.h"
 #include "server/parse/CParseHtml.h"
+#include "server/parse/forms/LivePage.h"
+#include "server/parse/forms/VerificationPicture.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "VerificationPicture.h"
+#include "server/parse/forms/VerificationPicture.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LivePage.h"
+#include "server/parse/forms/LivePage.h"
 
 #include <QByteArray>
 #include <QString>

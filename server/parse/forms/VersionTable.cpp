@@ -1,4 +1,4 @@
-#include "VersionTable.h"
+#include "server/parse/forms/VersionTable.h"
 
 #include "server/parse/CParseHtml.h"
 

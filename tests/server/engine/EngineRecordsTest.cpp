@@ -1,7 +1,7 @@
 // What the server makes of downloads and pages before it answers the reader.
-#include "FrontPages.h"
-#include "PictureDownloads.h"
-#include "WebpageInfo.h"
+#include "server/engine/FrontPages.h"
+#include "server/engine/PictureDownloads.h"
+#include "server/fetch/WebpageInfo.h"
 
 #include "server/parse/HtmlDocument.h"
 
@@ -11,8 +11,7 @@
 
 namespace {
 
-TEST(GoodPictureDownload, Rule)
-{
+TEST(GoodPictureDownload, Rule) {
     const struct {
         const char* name;
         QByteArray body;
@@ -29,11 +28,11 @@ TEST(GoodPictureDownload, Rule)
         EXPECT_EQ(IsGoodPictureDownload(c.body), c.good) << c.name;
 }
 
-TEST(GetImgMessage, CarriesThePostsAndStopsAtItsCapacity)
-{
+TEST(GetImgMessage, CarriesThePostsAndStopsAtItsCapacity) {
     QList<PicturePost> posts;
     for (int i = 0; i < kMaxPicturePostEntries + 20; ++i)
-        posts.append({i + 1, QStringLiteral("作者'%1").arg(i), QStringLiteral("2012-01-05 08:03:07")});
+        posts.append(
+            {i + 1, QStringLiteral("作者'%1").arg(i), QStringLiteral("2012-01-05 08:03:07")});
     const QString address = QStringLiteral("http://img.forum.cn/pic/a'b.png");
 
     const auto few = FromLarge<GetImgMessage>(BuildGetImgMessage(7, address, posts.mid(0, 3)));
@@ -50,8 +49,7 @@ TEST(GetImgMessage, CarriesThePostsAndStopsAtItsCapacity)
     EXPECT_EQ(full.entries[kMaxPicturePostEntries - 1].pageNo.Get(), kMaxPicturePostEntries);
 }
 
-TEST(QuoteClassAttributes, Rule)
-{
+TEST(QuoteClassAttributes, Rule) {
     const struct {
         const char* html;
         const char* quoted;
@@ -59,17 +57,18 @@ TEST(QuoteClassAttributes, Rule)
         {"<td class=pic id=\"a\">x</td>", "<td class=\"pic\" id=\"a\">x</td>"},
         {"<td class=pic>x</td>", "<td class=\"pic\">x</td>"},
         {"<td class=\"pic\">x</td>", "<td class=\"pic\">x</td>"},
-        {"<a class=l1 href=\"/a\"><img class=p2></a>", "<a class=\"l1\" href=\"/a\"><img class=\"p2\"></a>"},
+        {"<a class=l1 href=\"/a\"><img class=p2></a>",
+         "<a class=\"l1\" href=\"/a\"><img class=\"p2\"></a>"},
         {"<td>no class</td>", "<td>no class</td>"},
         {"<td class=cut", "<td class=\"cut\""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(QuoteClassAttributes(QString::fromUtf8(c.html)), QString::fromUtf8(c.quoted)) << c.html;
+        EXPECT_EQ(QuoteClassAttributes(QString::fromUtf8(c.html)), QString::fromUtf8(c.quoted))
+            << c.html;
 }
 
 // A discount page whose "main" holds `rows` rows of eight cells.
-WebpageInfo DiscountPage(int rows, const QString& extraRow = {})
-{
+WebpageInfo DiscountPage(int rows, const QString& extraRow = {}) {
     QString html = QStringLiteral("<html><body><table><tbody id=\"main\">");
     for (int r = 0; r < rows; ++r) {
         html += QStringLiteral("<tr><td>0</td><td>1</td><td>2</td><td>3</td>"
@@ -86,8 +85,7 @@ WebpageInfo DiscountPage(int rows, const QString& extraRow = {})
     return request;
 }
 
-TEST(DiscountRows, ReadsAtMostFiftyRowsAndSplitsThemIntoRecords)
-{
+TEST(DiscountRows, ReadsAtMostFiftyRowsAndSplitsThemIntoRecords) {
     const struct {
         int rows;
         std::vector<int> recordCounts;
@@ -103,12 +101,13 @@ TEST(DiscountRows, ReadsAtMostFiftyRowsAndSplitsThemIntoRecords)
     }
 }
 
-TEST(DiscountRows, CellsBecomeFieldsAndAShortRowKeepsThePreviousValues)
-{
-    const auto items = ReadDiscountRows(DiscountPage(2, QStringLiteral("<tr><td>a</td><td>b</td><td>c</td><td>d</td>"
-                                                                       "<td><b>短</b></td></tr>")));
+TEST(DiscountRows, CellsBecomeFieldsAndAShortRowKeepsThePreviousValues) {
+    const auto items = ReadDiscountRows(
+        DiscountPage(2, QStringLiteral("<tr><td>a</td><td>b</td><td>c</td><td>d</td>"
+                                       "<td><b>短</b></td></tr>")));
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[1].html, QStringLiteral("<td><a class=\"item\" href=\"/zhe/item.php?id=1\">商品1</a></td>"));
+    EXPECT_EQ(items[1].html,
+              QStringLiteral("<td><a class=\"item\" href=\"/zhe/item.php?id=1\">商品1</a></td>"));
     EXPECT_EQ(items[1].text, QStringLiteral("说明 1"));
     EXPECT_EQ(items[1].first, 101);
     EXPECT_EQ(items[1].second, 201);
@@ -118,12 +117,12 @@ TEST(DiscountRows, CellsBecomeFieldsAndAShortRowKeepsThePreviousValues)
     EXPECT_EQ(items[2].second, 201);
 }
 
-TEST(DiscountRows, NoMainElementGivesNothing)
-{
+TEST(DiscountRows, NoMainElementGivesNothing) {
     WebpageInfo request;
     request.address = QStringLiteral("http://zhe.quillmere.example/zhe/readadvert.php");
-    request.Document = std::make_shared<HtmlDocument>(QStringLiteral("<html><body><p>维护中</p></body></html>"),
-                                                      request.address, request.address);
+    request.Document =
+        std::make_shared<HtmlDocument>(QStringLiteral("<html><body><p>维护中</p></body></html>"),
+                                       request.address, request.address);
     EXPECT_TRUE(ReadDiscountRows(request).empty());
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DirectFetcher.h"
-#include "FetchQueues.h"
-#include "Log.h"
-#include "TempHome.h"
-#include "ThreadRegistry.h"
+#include "common/Log.h"
+#include "common/ThreadRegistry.h"
+#include "server/fetch/DirectFetcher.h"
+#include "server/fetch/FetchQueues.h"
+#include "tests/support/TempHome.h"
 
 #include <QElapsedTimer>
 #include <chrono>

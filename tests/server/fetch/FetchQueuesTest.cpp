@@ -1,11 +1,11 @@
-#include "FetchMachineryTest.h"
-#include "FetchQueues.h"
-#include "DirectFetcher.h"
-#include "FetchThreads.h"
-#include "Log.h"
-#include "LoopbackServer.h"
-#include "TempHome.h"
-#include "ThreadRegistry.h"
+#include "server/fetch/FetchQueues.h"
+#include "common/Log.h"
+#include "common/ThreadRegistry.h"
+#include "server/fetch/DirectFetcher.h"
+#include "server/fetch/FetchThreads.h"
+#include "tests/server/fetch/FetchMachineryTest.h"
+#include "tests/server/fetch/LoopbackServer.h"
+#include "tests/support/TempHome.h"
 
 #include <QElapsedTimer>
 #include <atomic>

@@ -1,9 +1,9 @@
-#include "LivePage.h"
-#include "LoginForm.h"
-#include "ReplyForm.h"
-#include "VerificationPicture.h"
-#include "VersionTable.h"
 #include "server/parse/PageDocumentBuilder.h"
+#include "server/parse/forms/LivePage.h"
+#include "server/parse/forms/LoginForm.h"
+#include "server/parse/forms/ReplyForm.h"
+#include "server/parse/forms/VerificationPicture.h"
+#include "server/parse/forms/VersionTable.h"
 
 #include <gtest/gtest.h>
 

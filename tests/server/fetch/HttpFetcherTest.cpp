@@ -1,7 +1,7 @@
-#include "HttpFetcher.h"
-#include "Log.h"
-#include "LoopbackServer.h"
-#include "RawHttpServer.h"
+#include "server/fetch/HttpFetcher.h"
+#include "common/Log.h"
+#include "tests/server/fetch/LoopbackServer.h"
+#include "tests/server/fetch/RawHttpServer.h"
 
 #include <QElapsedTimer>
 #include <atomic>

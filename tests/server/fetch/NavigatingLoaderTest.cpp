@@ -1,13 +1,13 @@
-#include "NavigatingLoader.h"
-#include "FetchQueues.h"
-#include "LoginForm.h"
-#include "LoopbackServer.h"
-#include "RawHttpServer.h"
-#include "ReplyForm.h"
-#include "TempHome.h"
-#include "ThreadRegistry.h"
-#include "VerificationPicture.h"
+#include "server/fetch/web/NavigatingLoader.h"
+#include "common/ThreadRegistry.h"
+#include "server/fetch/FetchQueues.h"
 #include "server/parse/CParseHtml.h"
+#include "server/parse/forms/LoginForm.h"
+#include "server/parse/forms/ReplyForm.h"
+#include "server/parse/forms/VerificationPicture.h"
+#include "tests/server/fetch/LoopbackServer.h"
+#include "tests/server/fetch/RawHttpServer.h"
+#include "tests/support/TempHome.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,9 +1,9 @@
-#include "PageLoader.h"
-#include "FetchMachineryTest.h"
-#include "FetchQueues.h"
-#include "Log.h"
-#include "TempHome.h"
-#include "ThreadRegistry.h"
+#include "server/fetch/PageLoader.h"
+#include "common/Log.h"
+#include "common/ThreadRegistry.h"
+#include "server/fetch/FetchQueues.h"
+#include "tests/server/fetch/FetchMachineryTest.h"
+#include "tests/support/TempHome.h"
 
 #include <QElapsedTimer>
 #include <QUrl>

@@ -1,5 +1,5 @@
-#include "CParseHtml.h"
-#include "PageDocumentBuilder.h"
+#include "server/parse/CParseHtml.h"
+#include "server/parse/PageDocumentBuilder.h"
 
 #include <gtest/gtest.h>
 

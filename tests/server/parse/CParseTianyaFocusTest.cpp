@@ -1,9 +1,9 @@
-#include "CParseTianyaFocus.h"
-#include "PageFixtures.h"
+#include "server/parse/CParseTianyaFocus.h"
+#include "tests/server/parse/PageFixtures.h"
 
-#include "Log.h"
-#include "Settings.h"
-#include "TempHome.h"
+#include "common/Log.h"
+#include "common/Settings.h"
+#include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "CParseWebpage.h"
-#include "PageFixtures.h"
+#include "server/parse/CParseWebpage.h"
+#include "tests/server/parse/PageFixtures.h"
 
 #include <gtest/gtest.h>
 

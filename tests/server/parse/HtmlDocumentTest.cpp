@@ -1,5 +1,5 @@
-#include "HtmlDocument.h"
-#include "PageDocumentBuilder.h"
+#include "server/parse/HtmlDocument.h"
+#include "server/parse/PageDocumentBuilder.h"
 
 #include <gtest/gtest.h>
 #include <thread>

@@ -1,5 +1,5 @@
-#include "PageDocumentBuilder.h"
-#include "TextDecoding.h"
+#include "server/parse/PageDocumentBuilder.h"
+#include "server/parse/TextDecoding.h"
 
 #include <QStringEncoder>
 #include <gtest/gtest.h>

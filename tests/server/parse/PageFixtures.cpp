@@ -1,6 +1,6 @@
-#include "PageFixtures.h"
+#include "tests/server/parse/PageFixtures.h"
 
-#include "TestPaths.h"
+#include "tests/support/TestPaths.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PageDocumentBuilder.h"
+#include "server/parse/PageDocumentBuilder.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,11 @@
-#include "CParseTianya_1.h"
-#include "CParseTianya_2.h"
-#include "CParseTianya_3.h"
-#include "CParseTianya_4.h"
-#include "PageFixtures.h"
+#include "server/parse/CParseTianya_1.h"
+#include "server/parse/CParseTianya_2.h"
+#include "server/parse/CParseTianya_3.h"
+#include "server/parse/CParseTianya_4.h"
+#include "tests/server/parse/PageFixtures.h"
 
-#include "Settings.h"
-#include "TempHome.h"
+#include "common/Settings.h"
+#include "tests/support/TempHome.h"
 
 #include <QStringEncoder>
 #include <gtest/gtest.h>
