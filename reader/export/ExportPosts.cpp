@@ -1,0 +1,127 @@
+#include "reader/export/ExportPosts.h"
+
+#include "common/Log.h"
+#include "common/Settings.h"
+#include "common/Utilities.h"
+#include "store/Catalogue.h"
+#include "store/ThreadDatabase.h"
+
+#include <QSaveFile>
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+// Longest file name (in bytes) the usual Linux file systems take.
+constexpr int kMaxFileNameBytes = 255;
+// Pages read and written per step: enough to keep the database read efficient, few enough that
+// the progress moves and memory stays small on threads of thousands of pages.
+constexpr int kPagesPerStep = 20;
+
+// One read step: pages from..to (every stored page in between).
+struct PageSpan {
+    int from;
+    int to;
+    int storedPages;
+};
+
+// Cuts the range into steps that together cover every page number in it, so the posts read are
+// exactly those of one query over the whole range.
+QList<PageSpan> PlanSpans(const QList<int>& stored, int firstPage, int lastPage) {
+    QList<int> inRange;
+    for (int page : stored)
+        if (page >= firstPage && page <= lastPage)
+            inRange.append(page);
+    QList<PageSpan> spans;
+    int from = firstPage;
+    for (qsizetype i = kPagesPerStep - 1; i < inRange.size() - 1; i += kPagesPerStep) {
+        spans.append(PageSpan{from, inRange[i], kPagesPerStep});
+        from = inRange[i] + 1;
+    }
+    const int left = static_cast<int>(inRange.size() % kPagesPerStep);
+    spans.append(PageSpan{from, lastPage,
+                          inRange.isEmpty() ? 0 : (left == 0 ? kPagesPerStep : left)});
+    return spans;
+}
+
+bool WriteText(QSaveFile& file, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    return file.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+QString ExportFileName(const QString& title, int focusPageNo, ExportKind kind) {
+    const QString extension = ExportFormat(kind, QString()).Extension();
+    QString base = RemoveForbiddenFileChars(title);
+    if (base.isEmpty())
+        base = QString::number(focusPageNo);
+    const int room = kMaxFileNameBytes - static_cast<int>(extension.size());
+    while (base.toUtf8().size() > room) {
+        qsizetype cut = base.size() - 1;
+        if (cut > 0 && base[cut].isLowSurrogate())
+            --cut;
+        base.truncate(cut);
+    }
+    return base + extension;
+}
+
+int ExportPosts(ExportKind kind, const QStringList& authors, int focusPageNo, int firstPage,
+                int lastPage, const QString& folder, const ExportProgress& progress) {
+    FollowRecord follow;
+    if (!ReadFollowedThread(focusPageNo, follow))
+        return 0;
+    QList<int> stored;
+    if (!ListStoredPages(follow.dbFileName, stored))
+        return 0;
+    const QList<PageSpan> spans = PlanSpans(stored, firstPage, lastPage);
+    int totalPages = 0;
+    for (const PageSpan& span : spans)
+        totalPages += span.storedPages;
+    totalPages = std::max(totalPages, 1);
+
+    const QString path = JoinPath(folder, ExportFileName(follow.webpageName, focusPageNo, kind));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Log(QStringLiteral("export file not created: ") + path, LogError);
+        return 0;
+    }
+    const ExportFormat format(kind, Hosts().makerSite);
+    const QSet<QString> wanted(authors.begin(), authors.end());
+
+    QString text;
+    format.AppendHead(text, follow);
+    int kept = 0;
+    int pagesDone = 0;
+    QList<ThreadPost> posts;
+    for (const PageSpan& span : spans) {
+        if (!ReadWebpageFromDB(follow.dbFileName, span.from, span.to, posts)) {
+            file.cancelWriting();
+            return 0;
+        }
+        for (const ThreadPost& post : posts) {
+            if (!wanted.contains(post.author))
+                continue;
+            format.AppendPost(text, post);
+            ++kept;
+        }
+        if (!WriteText(file, text)) {
+            file.cancelWriting();
+            Log(QStringLiteral("export file not written: ") + path, LogError);
+            return 0;
+        }
+        text.clear();
+        pagesDone += span.storedPages;
+        if (progress)
+            progress(std::min(pagesDone, totalPages - 1), totalPages);
+    }
+    format.AppendTail(text);
+    if (!WriteText(file, text) || !file.commit()) {
+        Log(QStringLiteral("export file not written: ") + path, LogError);
+        return 0;
+    }
+    if (progress)
+        progress(totalPages, totalPages);
+    return kept;
+}
