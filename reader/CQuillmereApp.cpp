@@ -6,6 +6,7 @@
 #include "common/TerminationSignals.h"
 #include "reader/CMainDlg.h"
 #include "reader/ServerLauncher.h"
+#include "reader/SoftUpdate.h"
 #include "store/CatalogueFile.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ int CQuillmereApp::Run(int argc, char** argv) {
     QApplication app(argc, argv);
     EnsureDeliveredFiles();
     EnsureCatalogueFile();
+    EnsureUpdaterFiles();
 
     // The window listens before the server starts, so the server's first record finds it.
     CMainDlg window;

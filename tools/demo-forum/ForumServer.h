@@ -29,6 +29,7 @@ struct DemoReply {
     std::string contentType = "text/html; charset=utf-8";
     QByteArray body;
     std::vector<std::pair<std::string, std::string>> headers;
+    bool cutHalfway = false; // the whole length is promised, half the body is sent
 };
 
 // Serves every virtual host of the sample forum, and the control addresses under
@@ -57,6 +58,7 @@ private:
     DemoReply ThreadPageReply(DemoHost host, const QString& path, const httplib::Request& request,
                               bool* handled);
     DemoReply Goto(const httplib::Request& request);
+    DemoReply UpdatePackage(const QString& lowerPath) const;
     DemoReply Reply(const httplib::Request& request, const std::string& body);
     DemoReply Passport(const QString& path, const httplib::Request& request,
                        const std::string& body);

@@ -6,6 +6,7 @@
 #include "tools/demo-forum/ThreadAddress.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -262,4 +263,15 @@ QString SitePageRenderer::VersionPage(VersionOffer offer) const {
     }
     body += QStringLiteral("</tbody></table>");
     return HtmlDocument(QStringLiteral("Quillmere 版本"), Utf8Meta(), body);
+}
+
+QByteArray UpdatePackageBytes(uint64_t seed, const QString& version) {
+    constexpr int kBytes = 3 * 1024 * 1024;
+    DemoRandom random(MixSeed(seed, HashText(QStringLiteral("update-") + version)));
+    QByteArray bytes(kBytes, Qt::Uninitialized);
+    for (int i = 0; i < kBytes; i += 8) {
+        const uint64_t value = random.Next();
+        std::memcpy(bytes.data() + i, &value, 8);
+    }
+    return bytes;
 }

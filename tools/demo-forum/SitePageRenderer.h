@@ -3,6 +3,7 @@
 #include "tools/demo-forum/DemoHosts.h"
 #include "tools/demo-forum/ForumModel.h"
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 
@@ -41,3 +42,7 @@ private:
     const DemoHosts& hosts_;
     ForumModel& model_;
 };
+
+// The bytes behind the version page's download links for `version`: 3 MiB generated from the
+// seed, the same at every address and in every run.
+QByteArray UpdatePackageBytes(uint64_t seed, const QString& version);
