@@ -24,10 +24,10 @@ public:
     // 1 unless "导出只看某些人" is selected.
     int StarterOnly() const { return starterOnly_; }
 
-    QLineEdit* FirstPageEdit() const { return firstEdit_; }   // 1034
-    QLineEdit* LastPageEdit() const { return lastEdit_; }     // 1035
-    QRadioButton* StarterRadio() const { return starter_; }   // 1036
-    QRadioButton* ChosenRadio() const { return chosen_; }     // 1037
+    QLineEdit* FirstPageEdit() const { return firstEdit_; } // 1034
+    QLineEdit* LastPageEdit() const { return lastEdit_; }   // 1035
+    QRadioButton* StarterRadio() const { return starter_; } // 1036
+    QRadioButton* ChosenRadio() const { return chosen_; }   // 1037
 
 public slots:
     void accept() override; // "确定"

@@ -58,8 +58,9 @@ ExportSeams CommandSeams(QWidget* parent, const ExportUiSeams& ui, ExportProgres
         return ui.chooseFolder ? ui.chooseFolder(parent) : ChooseExportFolder(parent);
     };
     seams.chooseRange = [parent, &ui](const FollowRecord& follow) {
-        return ui.chooseRange ? ui.chooseRange(parent, follow)
-                              : RunExportRangeDialog(parent, follow, ui.showMessage, ui.peopleDialog);
+        return ui.chooseRange
+                   ? ui.chooseRange(parent, follow)
+                   : RunExportRangeDialog(parent, follow, ui.showMessage, ui.peopleDialog);
     };
     seams.notify = [parent, &ui, &progress](const QString& text) {
         progress.Hide();

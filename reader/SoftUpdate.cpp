@@ -60,8 +60,8 @@ void OnSoftVersion(const LargeMessage& record, int updateAll, const SoftUpdateSe
         if (answer == kMessageYes) {
             const QString updater = PrepareUpdate(info);
             if (updater.isEmpty()) {
-                seams.showMessage(kMessageNotice, seams.parent, QStringLiteral("准备升级文件失败！"),
-                                  {});
+                seams.showMessage(kMessageNotice, seams.parent,
+                                  QStringLiteral("准备升级文件失败！"), {});
                 return;
             }
             seams.startProgram(updater, {QStringLiteral("/auto")});
@@ -89,7 +89,8 @@ QString PrepareUpdate(const SoftVersionInfo& info) {
     savePath.replace(QLatin1Char(' '), QLatin1Char('*'));
     description.WriteText(base, QStringLiteral("UpdateSoftName"), QStringLiteral("Quillmere"));
     description.WriteText(base, QStringLiteral("CloseWnd1"), QStringLiteral("Quillmere"));
-    description.WriteText(base, QStringLiteral("CloseWnd2"), QStringLiteral("QuillmereServerMainDlg"));
+    description.WriteText(base, QStringLiteral("CloseWnd2"),
+                          QStringLiteral("QuillmereServerMainDlg"));
     description.WriteText(base, QStringLiteral("SoftUrl1"), info.url1);
     description.WriteText(base, QStringLiteral("SoftUrl2"), info.url2);
     description.WriteText(base, QStringLiteral("SoftUrl3"), info.url3);
@@ -106,7 +107,8 @@ void EnsureUpdaterFiles() {
     const QString home = ProgramDirectory();
     QDir().mkpath(home + kUpdateFolder);
     const QString ini = home + kIniName;
-    if (!QFile::exists(ini) && QFile::copy(QStringLiteral(":/quillmere/reader/UpdateSoft.ini"), ini))
+    if (!QFile::exists(ini) &&
+        QFile::copy(QStringLiteral(":/quillmere/reader/UpdateSoft.ini"), ini))
         QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                        QFile::ReadOther);
     const QString updater = home + kUpdaterName;

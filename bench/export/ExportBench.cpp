@@ -43,8 +43,8 @@ BenchThread& Thread() {
     static BenchThread* thread = [] {
         const QString base = qEnvironmentVariable("QUILLMERE_BENCH_DIR", QDir::tempPath());
         QDir().mkpath(base);
-        auto* t = new BenchThread{QTemporaryDir(base + QStringLiteral("/bench_export-XXXXXX")), {},
-                                  0, {}};
+        auto* t = new BenchThread{
+            QTemporaryDir(base + QStringLiteral("/bench_export-XXXXXX")), {}, 0, {}};
         SetProgramDirectory(t->dir.path());
         EnsureCatalogueFile();
         t->exportFolder = t->dir.filePath(QStringLiteral("out"));
@@ -63,17 +63,19 @@ BenchThread& Thread() {
                                             .arg(i / 60, 2, 10, QLatin1Char('0'))
                                             .arg(i % 60, 2, 10, QLatin1Char('0')),
                                         PostText(page, i)});
-            SavePage(db, posts, page, QStringLiteral("http://forum.example/post-%1.shtml").arg(page));
+            SavePage(db, posts, page,
+                     QStringLiteral("http://forum.example/post-%1.shtml").arg(page));
         }
         const QString address = QStringLiteral("http://forum.example/post-1.shtml");
-        AddFollowedThread(address, QStringLiteral("两千页的长帖"), QStringLiteral("作者0"), db, kPages);
+        AddFollowedThread(address, QStringLiteral("两千页的长帖"), QStringLiteral("作者0"), db,
+                          kPages);
         t->focusPageNo = FindFollowNumber(address);
         for (int i = 0; i < kAuthors; ++i)
             t->authors.append(QStringLiteral("作者%1").arg(i));
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::fprintf(stderr, "set-up: %d pages, %d posts stored in %.1f s, database %.0f MB\n", kPages,
-                     kPages * kPostsPerPage, seconds,
+        std::fprintf(stderr, "set-up: %d pages, %d posts stored in %.1f s, database %.0f MB\n",
+                     kPages, kPages * kPostsPerPage, seconds,
                      QFileInfo(t->dir.filePath(db)).size() / 1e6);
         return t;
     }();
@@ -87,8 +89,9 @@ void Export(benchmark::State& state, ExportKind kind) {
     for (auto _ : state) {
         posts = ExportPosts(kind, t.authors, t.focusPageNo, 1, 10000, t.exportFolder);
         state.PauseTiming();
-        bytes += QFileInfo(t.exportFolder + (kind == ExportKind::Text ? QStringLiteral("/两千页的长帖.txt")
-                                                                      : QStringLiteral("/两千页的长帖.html")))
+        bytes += QFileInfo(t.exportFolder + (kind == ExportKind::Text
+                                                 ? QStringLiteral("/两千页的长帖.txt")
+                                                 : QStringLiteral("/两千页的长帖.html")))
                      .size();
         state.ResumeTiming();
     }

@@ -39,9 +39,8 @@ QString EscapeExportHtml(const QString& text) {
 }
 
 ExportFormat::ExportFormat(ExportKind kind, const QString& makerSiteHost)
-    : kind_(kind),
-      textSignature_(QStringLiteral("【Fenwold整理 -- ") + makerSiteHost +
-                     QStringLiteral("】\n\n")),
+    : kind_(kind), textSignature_(QStringLiteral("【Fenwold整理 -- ") + makerSiteHost +
+                                  QStringLiteral("】\n\n")),
       htmlSignature_(QStringLiteral("<br><div class=\"sign\">【Fenwold整理 -- ") +
                      EscapeExportHtml(makerSiteHost) + QStringLiteral("】</div></div>\n")) {}
 

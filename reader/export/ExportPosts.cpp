@@ -40,8 +40,8 @@ QList<PageSpan> PlanSpans(const QList<int>& stored, int firstPage, int lastPage)
         from = inRange[i] + 1;
     }
     const int left = static_cast<int>(inRange.size() % kPagesPerStep);
-    spans.append(PageSpan{from, lastPage,
-                          inRange.isEmpty() ? 0 : (left == 0 ? kPagesPerStep : left)});
+    spans.append(
+        PageSpan{from, lastPage, inRange.isEmpty() ? 0 : (left == 0 ? kPagesPerStep : left)});
     return spans;
 }
 

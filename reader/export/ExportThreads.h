@@ -30,7 +30,7 @@ struct ExportSeams {
 
 // "导出文本到TXT文件" / "导出文本到HTML文件" for the selected follows, in the order given.
 void ExportThreadText(ExportKind kind, const QList<FollowRecord>& selected,
-                     const ExportSeams& seams);
+                      const ExportSeams& seams);
 
 // "导出图片" for the selected follows, in the order given.
 void ExportThreadPictures(const QList<FollowRecord>& selected, const ExportSeams& seams);

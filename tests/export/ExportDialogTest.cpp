@@ -96,7 +96,8 @@ TEST(OnExportTextTest, TheRealRangeDialogDrivesTheExportAndProgressIsShown) {
     for (int page = 1; page <= 120; ++page)
         posts.append(MakePost(page, "楼主", "2020-01-01 00:00:00", "内容"));
     const int a = home.Follow(U("长帖"), U("楼主"), posts);
-    const int b = home.Follow(U("短帖"), U("楼主"), {MakePost(1, "楼主", "2020-01-01 00:00:00", "x")});
+    const int b =
+        home.Follow(U("短帖"), U("楼主"), {MakePost(1, "楼主", "2020-01-01 00:00:00", "x")});
 
     QWidget list;
     list.show();

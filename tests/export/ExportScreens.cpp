@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
     ExportHome home;
     QList<ThreadPost> posts;
     // Long enough that writing it takes a moment and the progress window shows.
-    const QString text = QStringLiteral("春眠不觉晓，处处闻啼鸟。\n夜来风雨声，花落知多少。").repeated(20);
+    const QString text =
+        QStringLiteral("春眠不觉晓，处处闻啼鸟。\n夜来风雨声，花落知多少。").repeated(20);
     for (int page = 1; page <= 600; ++page)
         for (int i = 0; i < 100; ++i)
             posts.append(ThreadPost{page, i % 2 ? QStringLiteral("路人") : QStringLiteral("楼主甲"),
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
                                         .arg(i / 60, 2, 10, QLatin1Char('0'))
                                         .arg(i % 60, 2, 10, QLatin1Char('0')),
                                     text});
-    const int n = home.Follow(QStringLiteral("一个很长的帖子：春眠不觉晓"), QStringLiteral("楼主甲"), posts);
+    const int n =
+        home.Follow(QStringLiteral("一个很长的帖子：春眠不觉晓"), QStringLiteral("楼主甲"), posts);
 
     QWidget list;
     list.setWindowTitle(QStringLiteral("Quillmere"));
@@ -50,8 +52,8 @@ int main(int argc, char** argv) {
     list.show();
 
     // The range dialog with the chosen-people radio selected.
-    CSelExportPageRangeDlg range(home.Record(n), [](int, QWidget*, const QString&, const QString&) { return 1; },
-                                 {}, &list);
+    CSelExportPageRangeDlg range(
+        home.Record(n), [](int, QWidget*, const QString&, const QString&) { return 1; }, {}, &list);
     range.show();
     range.ChosenRadio()->click();
     Save(&range, folder, "export-range.png");
@@ -71,7 +73,9 @@ int main(int argc, char** argv) {
     poll.start();
     ExportUiSeams seams;
     seams.chooseFolder = [&home](QWidget*) { return home.Folder(); };
-    seams.chooseRange = [](QWidget*, const FollowRecord&) { return std::optional<ExportRange>(ExportRange{}); };
+    seams.chooseRange = [](QWidget*, const FollowRecord&) {
+        return std::optional<ExportRange>(ExportRange{});
+    };
     seams.showMessage = [](int, QWidget*, const QString& text, const QString&) {
         std::printf("notice: %s\n", text.toUtf8().constData());
         return 1;
@@ -87,10 +91,13 @@ int main(int argc, char** argv) {
     silent.listen(QHostAddress::LocalHost);
     UpdateDescription description;
     description.softName = QStringLiteral("Quillmere");
-    description.addresses = {QStringLiteral("http://127.0.0.1:%1/Quillmere/Update/Quillmere-0.95.tar.gz").arg(silent.serverPort())};
+    description.addresses = {
+        QStringLiteral("http://127.0.0.1:%1/Quillmere/Update/Quillmere-0.95.tar.gz")
+            .arg(silent.serverPort())};
     description.savePath = QDir(home.Folder()).filePath(QStringLiteral("Quillmere"));
     description.maxBytes = kDefaultMaxUpdateBytes;
-    CUpdateSoftDlg updater(description, DownloadLimits{}, [](QWidget*, const QString&, const QString&) {});
+    CUpdateSoftDlg updater(description, DownloadLimits{},
+                           [](QWidget*, const QString&, const QString&) {});
     updater.show();
     QTimer::singleShot(300, [&] {
         Save(&updater, folder, "updater.png");

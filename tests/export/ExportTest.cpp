@@ -65,26 +65,32 @@ TEST(ExportFormatTest, TextAndHtmlExportsMatchTheHandWrittenFilesByteForByte) {
     const QStringList starter{U("楼主甲")};
     EXPECT_EQ(ExportPosts(ExportKind::Text, starter, n, 1, 10000, home.Folder()), 2);
     EXPECT_EQ(ExportPosts(ExportKind::Html, starter, n, 1, 10000, home.Folder()), 2);
-    EXPECT_EQ(home.ExportedFiles(), (QStringList{U("春天的故事 & 续.html"), U("春天的故事 & 续.txt")}));
-    EXPECT_EQ(home.ReadExport(U("春天的故事 & 续.txt")), Fixture(QStringLiteral("export-small.txt")));
-    EXPECT_EQ(home.ReadExport(U("春天的故事 & 续.html")), Fixture(QStringLiteral("export-small.html")));
+    EXPECT_EQ(home.ExportedFiles(),
+              (QStringList{U("春天的故事 & 续.html"), U("春天的故事 & 续.txt")}));
+    EXPECT_EQ(home.ReadExport(U("春天的故事 & 续.txt")),
+              Fixture(QStringLiteral("export-small.txt")));
+    EXPECT_EQ(home.ReadExport(U("春天的故事 & 续.html")),
+              Fixture(QStringLiteral("export-small.html")));
 }
 
 TEST(ExportFormatTest, MarkupInAPostIsWrittenAsTextNeverAsMarkup) {
     ExportHome home;
-    const int n = home.Follow(U("<script>document.title=1</script>"), U("甲"),
-                              {MakePost(1, "甲", "2020-01-01 00:00:00",
-                                        "<script>alert(\"x\")</script><img src=x onerror=alert(1)>"),
-                               MakePost(1, "甲\"><b>", "2020-01-01 00:00:01", "b")},
-                              U("http://x.test/\"><script>alert(2)</script>"));
+    const int n =
+        home.Follow(U("<script>document.title=1</script>"), U("甲"),
+                    {MakePost(1, "甲", "2020-01-01 00:00:00",
+                              "<script>alert(\"x\")</script><img src=x onerror=alert(1)>"),
+                     MakePost(1, "甲\"><b>", "2020-01-01 00:00:01", "b")},
+                    U("http://x.test/\"><script>alert(2)</script>"));
     EXPECT_EQ(ExportPosts(ExportKind::Html, {U("甲"), U("甲\"><b>")}, n, 1, 1, home.Folder()), 2);
     const QString html = QString::fromUtf8(home.ReadExport(U("scriptdocument.title=1script.html")));
     EXPECT_FALSE(html.contains(QLatin1String("<script"))) << html.toStdString();
     EXPECT_FALSE(html.contains(QLatin1String("<img"))) << html.toStdString();
     EXPECT_FALSE(html.contains(QLatin1String("<b>"))) << html.toStdString();
-    EXPECT_TRUE(html.contains(QLatin1String("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&lt;img "
-                                            "src=x onerror=alert(1)&gt;<br><div class=\"sign\">")));
-    EXPECT_TRUE(html.contains(U("<h2 class=\"name\">&lt;script&gt;document.title=1&lt;/script&gt;</h2>")));
+    EXPECT_TRUE(
+        html.contains(QLatin1String("&lt;script&gt;alert(&quot;x&quot;)&lt;/script&gt;&lt;img "
+                                    "src=x onerror=alert(1)&gt;<br><div class=\"sign\">")));
+    EXPECT_TRUE(
+        html.contains(U("<h2 class=\"name\">&lt;script&gt;document.title=1&lt;/script&gt;</h2>")));
     EXPECT_TRUE(html.contains(U("作者：甲&quot;&gt;&lt;b&gt;&nbsp;")));
     // The text file keeps the post exactly as stored.
     EXPECT_EQ(ExportPosts(ExportKind::Text, {U("甲")}, n, 1, 1, home.Folder()), 1);
@@ -145,24 +151,87 @@ TEST(ExportThreadTextTest, EdgeCases) {
         MakePost(10001, "楼主甲", "2020-02-02 00:00:00", "超出范围"),
     };
     const Case cases[] = {
-        {"defaults are pages 1 to 10000", ExportKind::Text, ExportRange{}, {}, "默认", "默认.txt",
-         "已导出2个帖！", "第一万页", "超出范围"},
-        {"page 0 to 0 holds the page-0 post only", ExportKind::Text, ExportRange{0, 0, true}, {},
-         "零", "零.txt", "已导出1个帖！", "零页", "第一页"},
-        {"a range without stored pages gives an empty text file", ExportKind::Text,
-         ExportRange{20, 30, true}, {}, "空", "空.txt", "已导出0个帖！", "", "楼主甲"},
-        {"an empty HTML export is head and tail only", ExportKind::Html, ExportRange{20, 30, true},
-         {}, "空", "空.html", "已导出0个帖！", "</h2>", "class=\"title\""},
-        {"question mark and colon leave the name", ExportKind::Text, ExportRange{1, 1, true}, {},
-         "问?题:", "问题.txt", "已导出1个帖！", "第一页", "乙的帖"},
-        {"the chosen people, not the starter", ExportKind::Text, ExportRange{1, 1, false},
-         {U("丙"), U("乙")}, "人", "人.txt", "已导出2个帖！", "乙的帖", "第一页"},
-        {"an empty chosen-people list writes no post", ExportKind::Text, ExportRange{1, 10000, false},
-         {}, "无人", "无人.txt", "已导出0个帖！", "", "作者"},
-        {"two-line content joined by <br> in HTML", ExportKind::Html, ExportRange{1, 1, true}, {},
-         "两行", "两行.html", "已导出1个帖！", "", ""},
-        {"a title empty after the removal takes the follow number", ExportKind::Text,
-         ExportRange{1, 1, true}, {}, "?*", nullptr, "已导出1个帖！", "第一页", ""},
+        {"defaults are pages 1 to 10000",
+         ExportKind::Text,
+         ExportRange{},
+         {},
+         "默认",
+         "默认.txt",
+         "已导出2个帖！",
+         "第一万页",
+         "超出范围"},
+        {"page 0 to 0 holds the page-0 post only",
+         ExportKind::Text,
+         ExportRange{0, 0, true},
+         {},
+         "零",
+         "零.txt",
+         "已导出1个帖！",
+         "零页",
+         "第一页"},
+        {"a range without stored pages gives an empty text file",
+         ExportKind::Text,
+         ExportRange{20, 30, true},
+         {},
+         "空",
+         "空.txt",
+         "已导出0个帖！",
+         "",
+         "楼主甲"},
+        {"an empty HTML export is head and tail only",
+         ExportKind::Html,
+         ExportRange{20, 30, true},
+         {},
+         "空",
+         "空.html",
+         "已导出0个帖！",
+         "</h2>",
+         "class=\"title\""},
+        {"question mark and colon leave the name",
+         ExportKind::Text,
+         ExportRange{1, 1, true},
+         {},
+         "问?题:",
+         "问题.txt",
+         "已导出1个帖！",
+         "第一页",
+         "乙的帖"},
+        {"the chosen people, not the starter",
+         ExportKind::Text,
+         ExportRange{1, 1, false},
+         {U("丙"), U("乙")},
+         "人",
+         "人.txt",
+         "已导出2个帖！",
+         "乙的帖",
+         "第一页"},
+        {"an empty chosen-people list writes no post",
+         ExportKind::Text,
+         ExportRange{1, 10000, false},
+         {},
+         "无人",
+         "无人.txt",
+         "已导出0个帖！",
+         "",
+         "作者"},
+        {"two-line content joined by <br> in HTML",
+         ExportKind::Html,
+         ExportRange{1, 1, true},
+         {},
+         "两行",
+         "两行.html",
+         "已导出1个帖！",
+         "",
+         ""},
+        {"a title empty after the removal takes the follow number",
+         ExportKind::Text,
+         ExportRange{1, 1, true},
+         {},
+         "?*",
+         nullptr,
+         "已导出1个帖！",
+         "第一页",
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -187,7 +256,8 @@ TEST(ExportThreadTextTest, EdgeCases) {
         if (QByteArray(c.title) == "空" && c.kind == ExportKind::Text)
             EXPECT_TRUE(bytes.isEmpty());
         if (QByteArray(c.title) == "两行")
-            EXPECT_TRUE(bytes.contains("<div class=\"content\">上一行<br>下一行<br><div class=\"sign\">"))
+            EXPECT_TRUE(
+                bytes.contains("<div class=\"content\">上一行<br>下一行<br><div class=\"sign\">"))
                 << bytes.toStdString();
         EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
         EXPECT_FALSE(bytes.contains('\r'));
@@ -196,14 +266,17 @@ TEST(ExportThreadTextTest, EdgeCases) {
 
 TEST(ExportThreadTextTest, OneFolderQuestionPerCommandAndARangeQuestionPerThread) {
     ExportHome home;
-    const int a = home.Follow(U("同名"), U("楼主甲"), {MakePost(1, "楼主甲", "2020-01-01 00:00:00", "甲一")});
-    const int b = home.Follow(U("跳过"), U("楼主甲"), {MakePost(1, "楼主甲", "2020-01-01 00:00:00", "跳")});
+    const int a =
+        home.Follow(U("同名"), U("楼主甲"), {MakePost(1, "楼主甲", "2020-01-01 00:00:00", "甲一")});
+    const int b =
+        home.Follow(U("跳过"), U("楼主甲"), {MakePost(1, "楼主甲", "2020-01-01 00:00:00", "跳")});
     const int c = home.Follow(U("同名"), U("楼主乙"),
                               {MakePost(1, "楼主乙", "2020-01-01 00:00:00", "乙一"),
                                MakePost(2, "楼主乙", "2020-01-02 00:00:00", "乙二")});
     ScriptedExport run(home);
     run.ranges = {ExportRange{}, std::nullopt, ExportRange{}};
-    ExportThreadText(ExportKind::Text, {home.Record(a), home.Record(b), home.Record(c)}, run.Seams());
+    ExportThreadText(ExportKind::Text, {home.Record(a), home.Record(b), home.Record(c)},
+                     run.Seams());
     EXPECT_EQ(run.folderQuestions, 1);
     EXPECT_EQ(run.rangeQuestions, (QList<int>{a, b, c}));
     // The cancelled range skips its thread only; the second thread of one title replaces the first.
@@ -239,12 +312,14 @@ TEST(ExportThreadTextTest, CancelledFolderAndUnreadableRowEndTheCommand) {
 
 TEST(ExportPostsTest, AFailedExportLeavesTheEarlierFileAndReportsNothing) {
     ExportHome home;
-    const int good = home.Follow(U("同题"), U("甲"), {MakePost(1, "甲", "2020-01-01 00:00:00", "旧内容")});
+    const int good =
+        home.Follow(U("同题"), U("甲"), {MakePost(1, "甲", "2020-01-01 00:00:00", "旧内容")});
     ASSERT_EQ(ExportPosts(ExportKind::Text, {U("甲")}, good, 1, 10, home.Folder()), 1);
     const QByteArray before = home.ReadExport(U("同题.txt"));
 
     // A thread whose database file is damaged cannot be read.
-    const int broken = home.Follow(U("同题"), U("甲"), {MakePost(1, "甲", "2020-01-01 00:00:00", "新")});
+    const int broken =
+        home.Follow(U("同题"), U("甲"), {MakePost(1, "甲", "2020-01-01 00:00:00", "新")});
     QFile db(home.home.File(home.Record(broken).dbFileName));
     ASSERT_TRUE(db.open(QIODevice::WriteOnly | QIODevice::Truncate));
     db.write(QByteArray(4096, 'x'));
@@ -269,7 +344,9 @@ TEST(ExportPostsTest, ProgressClimbsPerStepAndEndsOnlyWhenTheFileIsComplete) {
     const int n = home.Follow(U("进度"), U("甲"), posts);
     QList<std::pair<int, int>> seen;
     EXPECT_EQ(ExportPosts(ExportKind::Text, {U("甲")}, n, 1, 50, home.Folder(),
-                          [&seen](int done, int total) { seen.append({done, total}); }),
+                          [&seen](int done, int total) {
+                              seen.append({done, total});
+                          }),
               45);
     ASSERT_FALSE(seen.isEmpty());
     EXPECT_EQ(seen.last(), (std::pair<int, int>{45, 45}));

@@ -35,7 +35,8 @@ protected:
     static void SetUpTestSuite() {
         forum = new DemoForumProcess;
         ASSERT_TRUE(forum->Ready());
-        const HttpAnswer answer = HttpGet(forum->Port(), Maker(), QStringLiteral("/Quillmere/Update/Quillmere-0.95.tar.gz"));
+        const HttpAnswer answer = HttpGet(
+            forum->Port(), Maker(), QStringLiteral("/Quillmere/Update/Quillmere-0.95.tar.gz"));
         ASSERT_TRUE(answer.ok);
         ASSERT_EQ(answer.status, 200);
         package = new QByteArray(answer.body.data(), static_cast<qsizetype>(answer.body.size()));
@@ -91,12 +92,12 @@ TEST_F(UpdaterTest, OneDownloadSavesTheWholeFileOrLeavesTheEarlierOneAlone) {
             earlier.write("earlier");
         }
         int64_t lastProgress = 0;
-        const DownloadResult result =
-            DownloadToFile(c.address, target, DownloadLimits{10000, 10000, c.maxBytes},
-                           [&lastProgress](int64_t received, int64_t) { lastProgress = received; },
-                           noCancel);
+        const DownloadResult result = DownloadToFile(
+            c.address, target, DownloadLimits{10000, 10000, c.maxBytes},
+            [&lastProgress](int64_t received, int64_t) { lastProgress = received; }, noCancel);
         EXPECT_EQ(result.outcome, c.outcome) << result.detail.toStdString();
-        EXPECT_EQ(ReadAll(target), c.outcome == DownloadOutcome::Saved ? *package : QByteArray("earlier"));
+        EXPECT_EQ(ReadAll(target),
+                  c.outcome == DownloadOutcome::Saved ? *package : QByteArray("earlier"));
         EXPECT_EQ(FilesIn(folder.path()), QStringList{QStringLiteral("Quillmere")});
         if (c.outcome == DownloadOutcome::Saved) {
             EXPECT_EQ(lastProgress, package->size());
@@ -112,7 +113,8 @@ TEST_F(UpdaterTest, TheJobFallsBackToTheNextAddressAndStopsAtTheFirstWholeFile) 
     description.maxBytes = kDefaultMaxUpdateBytes;
     UpdateJob job(description, DownloadLimits{});
     QStringList attempts;
-    QObject::connect(&job, &UpdateJob::Attempt, [&attempts](int, const QString& a) { attempts.append(a); });
+    QObject::connect(&job, &UpdateJob::Attempt,
+                     [&attempts](int, const QString& a) { attempts.append(a); });
     QSignalSpy finished(&job, &UpdateJob::Finished);
     job.Start();
     ASSERT_TRUE(finished.wait(60000));
@@ -123,14 +125,15 @@ TEST_F(UpdaterTest, TheJobFallsBackToTheNextAddressAndStopsAtTheFirstWholeFile) 
 }
 
 TEST_F(UpdaterTest, AStalledAnswerEndsWithinTheReceiveLimit) {
-    DemoForumProcess slow({QStringLiteral("--faults"), QStringLiteral("slow"), QStringLiteral("--fault-share"),
-                           QStringLiteral("100"), QStringLiteral("--fault-delay-ms"), QStringLiteral("20000")});
+    DemoForumProcess slow({QStringLiteral("--faults"), QStringLiteral("slow"),
+                           QStringLiteral("--fault-share"), QStringLiteral("100"),
+                           QStringLiteral("--fault-delay-ms"), QStringLiteral("20000")});
     ASSERT_TRUE(slow.Ready());
     const QString target = folder.filePath(QStringLiteral("Quillmere"));
-    const DownloadResult result = DownloadToFile(
-        QStringLiteral("http://") + slow.Host(QStringLiteral("www.quillmere")) +
-            QStringLiteral("/Quillmere/Update/Quillmere-0.95.tar.gz"),
-        target, DownloadLimits{10000, 1000, 1 << 30}, {}, noCancel);
+    const DownloadResult result =
+        DownloadToFile(QStringLiteral("http://") + slow.Host(QStringLiteral("www.quillmere")) +
+                           QStringLiteral("/Quillmere/Update/Quillmere-0.95.tar.gz"),
+                       target, DownloadLimits{10000, 1000, 1 << 30}, {}, noCancel);
     EXPECT_EQ(result.outcome, DownloadOutcome::Failed);
     EXPECT_TRUE(FilesIn(folder.path()).isEmpty());
 }
@@ -153,8 +156,9 @@ TEST_F(UpdaterTest, TheWindowTellsWhereTheFileIsOrThatNothingCame) {
         const int result = window.exec();
         EXPECT_EQ(result, works ? QDialog::Accepted : QDialog::Rejected);
         ASSERT_EQ(told.size(), 1);
-        EXPECT_EQ(told.first(), QStringLiteral("Quillmere 升级|") +
-                                    (works ? UpdateSavedText(description.savePath) : UpdateFailedText()));
+        EXPECT_EQ(told.first(),
+                  QStringLiteral("Quillmere 升级|") +
+                      (works ? UpdateSavedText(description.savePath) : UpdateFailedText()));
         EXPECT_EQ(QFile::exists(description.savePath), works);
         QFile::remove(description.savePath);
     }
@@ -190,7 +194,8 @@ TEST(UpdateDescriptionTest, TheDownloadNeverLandsOutsideTheUpdaterFolder) {
         const UpdateDescription d = ReadUpdateDescription(ini.fileName(), own);
         EXPECT_EQ(d.savePath, QFileInfo(own).canonicalFilePath() + QLatin1Char('/') +
                                   QString::fromUtf8(c.expected));
-        EXPECT_EQ(d.addresses, (QStringList{QStringLiteral("http://a/1"), QStringLiteral("http://a/3")}));
+        EXPECT_EQ(d.addresses,
+                  (QStringList{QStringLiteral("http://a/1"), QStringLiteral("http://a/3")}));
         EXPECT_EQ(d.maxBytes, kHardMaxUpdateBytes);
     }
 }
@@ -204,9 +209,12 @@ TEST_F(UpdaterTest, TheProgramPreparedByTheReaderDownloadsIntoUpdateOnly) {
     EnsureUpdaterFiles();
     for (const bool works : {true, false}) {
         SCOPED_TRACE(works ? "saved" : "failed");
-        const QString updater = PrepareUpdate(
-            SoftVersionInfo{QStringLiteral("必须"), {}, QStringLiteral("m"), Cut(),
-                            works ? Mirror() : Missing(), HelpPage()});
+        const QString updater = PrepareUpdate(SoftVersionInfo{QStringLiteral("必须"),
+                                                              {},
+                                                              QStringLiteral("m"),
+                                                              Cut(),
+                                                              works ? Mirror() : Missing(),
+                                                              HelpPage()});
         ASSERT_FALSE(updater.isEmpty());
         QProcess process;
         process.start(updater, {QStringLiteral("/auto"), QStringLiteral("--unattended")});

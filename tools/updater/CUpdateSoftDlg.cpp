@@ -6,12 +6,14 @@
 #include <QVBoxLayout>
 
 QString UpdateSavedText(const QString& path) {
-    return QStringLiteral("新版本已下载到：\n%1\n\n它不会被自动运行。请退出阅读器后，用它替换原来的程序。")
+    return QStringLiteral(
+               "新版本已下载到：\n%1\n\n它不会被自动运行。请退出阅读器后，用它替换原来的程序。")
         .arg(path);
 }
 
 QString UpdateFailedText() {
-    return QStringLiteral("下载失败：所有下载地址都没有给出完整的文件。\n请稍后再试，或到网站手动下载。");
+    return QStringLiteral(
+        "下载失败：所有下载地址都没有给出完整的文件。\n请稍后再试，或到网站手动下载。");
 }
 
 CUpdateSoftDlg::CUpdateSoftDlg(UpdateDescription description, DownloadLimits limits,

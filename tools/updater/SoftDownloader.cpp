@@ -86,8 +86,8 @@ DownloadResult DownloadToFile(const QString& address, const QString& target,
     DownloadResult result;
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) {
-        result.detail = QStringLiteral("cannot write ") + target + QStringLiteral(": ") +
-                        file.errorString();
+        result.detail =
+            QStringLiteral("cannot write ") + target + QStringLiteral(": ") + file.errorString();
         return result;
     }
     EnsureCurlGlobalInit();
@@ -143,8 +143,8 @@ DownloadResult DownloadToFile(const QString& address, const QString& target,
         result.outcome = DownloadOutcome::NotAFile;
         result.detail = QStringLiteral("empty body");
     } else if (!file.commit()) {
-        result.detail = QStringLiteral("cannot save ") + target + QStringLiteral(": ") +
-                        file.errorString();
+        result.detail =
+            QStringLiteral("cannot save ") + target + QStringLiteral(": ") + file.errorString();
     } else {
         result.outcome = DownloadOutcome::Saved;
         return result;
