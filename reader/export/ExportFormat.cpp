@@ -14,27 +14,35 @@ const QString kNbsp5 = QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;");
 QString EscapeExportHtml(const QString& text) {
     QString out;
     out.reserve(text.size() + text.size() / 8 + 16);
-    for (const QChar c : text) {
-        switch (c.unicode()) {
+    const QChar* data = text.constData();
+    const qsizetype size = text.size();
+    qsizetype run = 0; // start of the characters not yet copied
+    for (qsizetype i = 0; i < size; ++i) {
+        QLatin1String entity;
+        switch (data[i].unicode()) {
         case '&':
-            out += QLatin1String("&amp;");
+            entity = QLatin1String("&amp;");
             break;
         case '<':
-            out += QLatin1String("&lt;");
+            entity = QLatin1String("&lt;");
             break;
         case '>':
-            out += QLatin1String("&gt;");
+            entity = QLatin1String("&gt;");
             break;
         case '"':
-            out += QLatin1String("&quot;");
+            entity = QLatin1String("&quot;");
             break;
         case '\n':
-            out += QLatin1String("<br>");
+            entity = QLatin1String("<br>");
             break;
         default:
-            out += c;
+            continue;
         }
+        out.append(data + run, i - run);
+        out += entity;
+        run = i + 1;
     }
+    out.append(data + run, size - run);
     return out;
 }
 
