@@ -113,7 +113,7 @@ TEST_F(UpdaterTest, TheJobFallsBackToTheNextAddressAndStopsAtTheFirstWholeFile) 
     description.maxBytes = kDefaultMaxUpdateBytes;
     UpdateJob job(description, DownloadLimits{});
     QStringList attempts;
-    QObject::connect(&job, &UpdateJob::Attempt,
+    QObject::connect(&job, &UpdateJob::Attempt, &job,
                      [&attempts](int, const QString& a) { attempts.append(a); });
     QSignalSpy finished(&job, &UpdateJob::Finished);
     job.Start();

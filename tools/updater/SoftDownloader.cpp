@@ -73,6 +73,18 @@ int OnProgress(void* user, curl_off_t total, curl_off_t now, curl_off_t, curl_of
     return 0;
 }
 
+// Loopback never goes through a proxy; other hosts keep the environment's proxy and exceptions.
+QByteArray NoProxyList() {
+    QByteArray list = qgetenv("no_proxy");
+    if (list.isEmpty())
+        list = qgetenv("NO_PROXY");
+    if (list.trimmed() == "*")
+        return list;
+    if (!list.isEmpty())
+        list += ',';
+    return list + "localhost,127.0.0.1,::1";
+}
+
 void EnsureCurlGlobalInit() {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -104,6 +116,7 @@ DownloadResult DownloadToFile(const QString& address, const QString& target,
     t.cancel = &cancel;
 
     const QByteArray url = address.toUtf8();
+    const QByteArray noProxy = NoProxyList();
     CURL* h = easy.Get();
     curl_easy_setopt(h, CURLOPT_URL, url.constData());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -112,7 +125,7 @@ DownloadResult DownloadToFile(const QString& address, const QString& target,
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, easy.Headers());
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(h, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    curl_easy_setopt(h, CURLOPT_NOPROXY, noProxy.constData());
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connectTimeoutMs));
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME,
