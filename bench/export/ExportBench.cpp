@@ -99,6 +99,7 @@ void Export(benchmark::State& state, ExportKind kind) {
         state.SkipWithError("not every post was exported");
     state.SetBytesProcessed(bytes);
     state.counters["posts"] = posts;
+    state.counters["file_MB"] = state.iterations() ? bytes / 1e6 / state.iterations() : 0;
 }
 
 void BM_ExportText(benchmark::State& state) {
