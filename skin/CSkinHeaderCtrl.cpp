@@ -11,6 +11,8 @@ CSkinHeaderCtrl::CSkinHeaderCtrl(QWidget* parent) : QHeaderView(Qt::Horizontal, 
     setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setHighlightSections(false);
     setSectionsClickable(false);
+    // Columns keep the widths the windows give them, narrow ones included.
+    setMinimumSectionSize(8);
 }
 
 void CSkinHeaderCtrl::SetTextColour(const QColor& colour) {
