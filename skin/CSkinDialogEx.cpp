@@ -218,8 +218,8 @@ void CSkinDialogEx::paintEvent(QPaintEvent*) {
         painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
         OnSkinPaint(painter);
     }
+    // Drawn over the window's own background, which shows where the frame image is missing.
     QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
     surface_.DrawTo(painter);
 }
 

@@ -23,6 +23,10 @@ class CBmpButton;
 //
 // Dialogs that draw extra content override OnSkinPaint, which is called after the frame and
 // caption are drawn into the off-screen surface.
+//
+// As any QDialog, Esc rejects (closes) the window; a main window that must not close on Esc
+// overrides reject() or keyPressEvent. Without a parent the window is a top-level Qt::Window
+// (with a task-bar entry); with one it is a Qt::Dialog over its parent.
 class CSkinDialogEx : public QDialog, public CSkinBase {
     Q_OBJECT
 public:

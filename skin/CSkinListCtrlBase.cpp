@@ -237,7 +237,17 @@ void CSkinListCtrlBase::DrawProgress(QPainter& painter, const QRect& cell, const
     QFont small = font();
     small.setPixelSize(qMax(9, small.pixelSize() > 0 ? small.pixelSize() - 2 : 11));
     painter.setFont(small);
+    // The text is light where it lies over the fill and in the row's colour elsewhere, so it
+    // reads at every value.
+    painter.save();
+    painter.setClipRegion(QRegion(cell).subtracted(QRegion(layout.fill)));
     painter.setPen(textColour);
     painter.drawText(layout.frame, Qt::AlignCenter | Qt::TextSingleLine, layout.text);
+    if (!layout.fill.isEmpty()) {
+        painter.setClipRect(layout.fill);
+        painter.setPen(QColor(255, 255, 255));
+        painter.drawText(layout.frame, Qt::AlignCenter | Qt::TextSingleLine, layout.text);
+    }
+    painter.restore();
     painter.setFont(font());
 }

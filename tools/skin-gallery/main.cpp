@@ -268,7 +268,15 @@ bool Capture(QWidget* window, const QString& path) {
         return false;
     const QRect area = window->frameGeometry().adjusted(-16, -16, 16, 16);
     const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
-    return !shot.isNull() && shot.save(path, "PNG");
+    if (shot.isNull() || !shot.save(path, "PNG"))
+        return false;
+    // A detail of the top-left corner at full resolution, to judge sharpness at 2x.
+    const qreal ratio = shot.devicePixelRatio();
+    const QRect detail(0, 0, qRound(qMin(area.width(), 560) * ratio),
+                       qRound(qMin(area.height(), 160) * ratio));
+    QString detailPath = path;
+    detailPath.replace(QStringLiteral(".png"), QStringLiteral("-detail.png"));
+    return shot.copy(detail).save(detailPath, "PNG");
 }
 
 } // namespace
