@@ -73,7 +73,7 @@ bool CStretchDC::Render(QSize logicalSize, qreal devicePixelRatio) {
     }
     if (key_) {
         region_ = ColourKeyRegion(image_, *key_);
-        image_ = KeyedCopy(image_, *key_);
+        ClearKeyPixels(image_, *key_);
     } else {
         region_ = QRegion(QRect(QPoint(), logicalSize));
     }

@@ -127,10 +127,17 @@ QRegion ColourKeyRegion(const QImage& image, const QColor& key) {
     const int height = qFloor(argb.height() / ratio);
 
     auto isKey = [&](QRgb px) {
+        // Opaque pixels (nearly all of them) compare directly; only partly transparent ones of
+        // a premultiplied image need their colour restored first.
         if (premultiplied && qAlpha(px) != 0 && qAlpha(px) != 255)
             px = qUnpremultiply(px);
         return (px & 0xffffff) == keyRgb;
     };
+
+    // At a ratio above 1, each logical pixel is judged by the device pixel at its centre.
+    std::vector<int> columns(width);
+    for (int x = 0; x < width; ++x)
+        columns[x] = qMin(argb.width() - 1, int(std::floor((x + 0.5) * ratio)));
 
     QRegion region;
     std::vector<std::pair<int, int>> previous, runs;
@@ -140,14 +147,12 @@ QRegion ColourKeyRegion(const QImage& image, const QColor& key) {
             region += QRect(x0, bandTop, x1 - x0, bandBottom - bandTop);
     };
     for (int y = 0; y < height; ++y) {
-        // At a ratio above 1, each logical pixel is judged by the device pixel at its centre.
         const int sy = qMin(argb.height() - 1, int(std::floor((y + 0.5) * ratio)));
         const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(sy));
         runs.clear();
         int start = -1;
         for (int x = 0; x < width; ++x) {
-            const int sx = qMin(argb.width() - 1, int(std::floor((x + 0.5) * ratio)));
-            const bool inside = !isKey(line[sx]);
+            const bool inside = !isKey(line[columns[x]]);
             if (inside && start < 0)
                 start = x;
             if (!inside && start >= 0) {
@@ -168,18 +173,27 @@ QRegion ColourKeyRegion(const QImage& image, const QColor& key) {
     return region;
 }
 
-QImage KeyedCopy(const QImage& image, const QColor& key) {
+void ClearKeyPixels(QImage& image, const QColor& key) {
     if (image.isNull())
-        return image;
-    QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QRgb keyRgb = key.rgb() & 0xffffff;
-    for (int y = 0; y < out.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
-            if (qAlpha(line[x]) == 255 && (line[x] & 0xffffff) == keyRgb)
+        return;
+    if (image.format() != QImage::Format_ARGB32_Premultiplied) {
+        const qreal ratio = image.devicePixelRatio();
+        image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+    }
+    const QRgb keyPixel = 0xff000000u | (key.rgb() & 0xffffff);
+    const int width = image.width(), height = image.height();
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            if (line[x] == keyPixel)
                 line[x] = 0;
         }
     }
-    out.setDevicePixelRatio(image.devicePixelRatio());
+}
+
+QImage KeyedCopy(const QImage& image, const QColor& key) {
+    QImage out = image;
+    ClearKeyPixels(out, key);
     return out;
 }

@@ -31,5 +31,7 @@ void NineSliceStretch(QPainter& painter, const QRect& target, const QImage& sour
 // such pixels joined into one region. Alpha is ignored, so a keyed image still matches.
 QRegion ColourKeyRegion(const QImage& image, const QColor& key);
 
-// A copy of the image in which every pixel of the key colour is fully transparent.
+// Makes every opaque pixel of the key colour fully transparent (converting the image to
+// premultiplied ARGB when needed), in place or on a copy.
+void ClearKeyPixels(QImage& image, const QColor& key);
 QImage KeyedCopy(const QImage& image, const QColor& key);
