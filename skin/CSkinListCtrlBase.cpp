@@ -6,6 +6,7 @@
 
 #include <QHoverEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -86,6 +87,18 @@ CSkinListCtrlBase::CSkinListCtrlBase(QWidget* parent) : QTreeView(parent) {
     p.setColor(QPalette::Disabled, QPalette::WindowText, skin.listBorder);
     setPalette(p);
     header_->setPalette(QPalette());
+    // Slim scroll bars in the skin's colours instead of the platform's.
+    const QString bar = QStringLiteral(
+        "QScrollBar { background: #f3f5f7; border: none; margin: 0; }"
+        "QScrollBar:vertical { width: 10px; } QScrollBar:horizontal { height: 10px; }"
+        "QScrollBar::handle { background: #c5cdd5; border-radius: 3px; margin: 2px; }"
+        "QScrollBar::handle:vertical { min-height: 24px; }"
+        "QScrollBar::handle:horizontal { min-width: 24px; }"
+        "QScrollBar::handle:hover { background: #a7b3bf; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { width: 0; height: 0; border: none; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: none; }");
+    verticalScrollBar()->setStyleSheet(bar);
+    horizontalScrollBar()->setStyleSheet(bar);
 }
 
 CSkinListCtrlBase::~CSkinListCtrlBase() {

@@ -146,6 +146,15 @@ public:
             list->SetItemText(
                 row, 5, r.temporary ? QStringLiteral("临时阅读") : QStringLiteral("永久阅读"));
         }
+        // Enough further rows to need the scroll bar, as a long follow list does.
+        for (int i = 0; i < 24; ++i) {
+            const int row = list->InsertItem(list->GetItemCount(), QString::number(number++));
+            list->SetItemText(row, 1, QStringLiteral("读书笔记（第%1辑）").arg(i + 1));
+            list->SetItemText(row, 2, QStringLiteral("书虫%1号").arg(i + 1));
+            list->SetItemText(row, 3, QStringLiteral("%1/%1").arg(i * 3 + 1));
+            list->SetItemText(row, 4, QString::number(100));
+            list->SetItemText(row, 5, QStringLiteral("永久阅读"));
+        }
         list->SetRowTextColour(3, QColor(0x9a, 0x3b, 0x3b));
         list->SelectRow(1);
         pageLayout->addWidget(list, 1);
