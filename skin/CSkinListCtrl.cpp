@@ -4,6 +4,8 @@
 
 #include <QStandardItemModel>
 
+#include <algorithm>
+
 namespace {
 constexpr int kItemDataRole = Qt::UserRole + 102;
 }
@@ -99,8 +101,16 @@ int CSkinListCtrl::GetItemCount() const {
 }
 
 int CSkinListCtrl::GetSelectedRow() const {
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    const QList<int> rows = GetSelectedRows();
+    return rows.isEmpty() ? -1 : rows.first();
+}
+
+QList<int> CSkinListCtrl::GetSelectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 void CSkinListCtrl::SelectRow(int row) {

@@ -31,8 +31,11 @@ public:
     void DeleteAllItems();
     int GetItemCount() const;
 
-    // The selected row, -1 when none; selecting -1 clears the selection.
+    // The selected row (the first when several are), -1 when none; all selected rows in
+    // ascending order (setSelectionMode(ExtendedSelection) lets Shift and Ctrl select more);
+    // selecting -1 clears the selection.
     int GetSelectedRow() const;
+    QList<int> GetSelectedRows() const;
     void SelectRow(int row);
 
     QStandardItemModel* Model() const { return model_; }

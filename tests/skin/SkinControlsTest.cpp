@@ -388,9 +388,15 @@ TEST(CSkinListCtrl, RowsAndItemData) {
     EXPECT_EQ(list.GetItemData(1), 4242);
     list.SelectRow(2);
     EXPECT_EQ(list.GetSelectedRow(), 2);
+    list.setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list.selectionModel()->select(list.Model()->index(0, 0),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    EXPECT_EQ(list.GetSelectedRows(), (QList<int>{0, 2}));
+    EXPECT_EQ(list.GetSelectedRow(), 0);
     EXPECT_TRUE(list.DeleteItem(0));
     EXPECT_FALSE(list.DeleteItem(7));
     EXPECT_EQ(list.GetItemData(0), 4242);
+    EXPECT_EQ(list.GetSelectedRows(), (QList<int>{1}));
     EXPECT_EQ(list.GetItemCount(), 2);
     list.DeleteAllItems();
     EXPECT_EQ(list.GetItemCount(), 0);
