@@ -231,6 +231,9 @@ void CSkinDialogEx::resizeEvent(QResizeEvent* event) {
 
 void CSkinDialogEx::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // Children added later stack above earlier ones; the caption buttons stay on top.
+    for (CBmpButton* button : {closeButton_, maximiseButton_, minimiseButton_})
+        button->raise();
     RefreshFrame();
     LayoutCaptionButtons();
 }
