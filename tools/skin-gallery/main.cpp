@@ -275,7 +275,8 @@ bool Capture(QWidget* window, const QString& path) {
     QScreen* screen = window->screen();
     if (!screen)
         return false;
-    const QRect area = window->frameGeometry().adjusted(-16, -16, 16, 16);
+    const QRect area =
+        window->frameGeometry().adjusted(-16, -16, 16, 16).intersected(screen->geometry());
     const QPixmap shot = screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     if (shot.isNull() || !shot.save(path, "PNG"))
         return false;
@@ -334,8 +335,14 @@ int main(int argc, char** argv) {
              main.HoverRow(3);
              return &main;
          }},
+        {QStringLiteral("main-maximised"),
+         [&]() -> QWidget* {
+             main.ToggleMaximise();
+             return &main;
+         }},
         {QStringLiteral("dialog"),
          [&]() -> QWidget* {
+             main.ToggleMaximise();
              main.hide();
              centre(&dialog);
              dialog.show();
