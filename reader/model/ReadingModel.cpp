@@ -287,6 +287,8 @@ bool ReadingModel::BackwardScan(const ReadingPost& from, int limit, bool inclusi
         }
         bool found = false;
         if (begin >= 0) {
+            if (result.startedAt.IsNone())
+                result.startedAt = posts[begin];
             qsizetype i = begin;
             for (; i >= 0 && result.posts.size() < limit; --i) {
                 if (Passes(posts[i], colour)) {
@@ -552,6 +554,10 @@ void ReadingModel::OnNewPagesStored(int newestPage) {
                 if (!backward.first.IsNone())
                     start_ = backward.first;
                 screen_.append(backward.posts);
+                // A start beyond the stored pages left no end marker; without one the
+                // pages that arrive next would never reach this screen.
+                if (end_.IsNone())
+                    end_ = backward.startedAt;
             }
         }
     }

@@ -112,6 +112,7 @@ private:
         QList<ReadingPost> posts;
         ReadingPost previous;
         ReadingPost first;
+        ReadingPost startedAt; // the post the scan began from, the newest one it covers
     };
 
     bool Passes(const ReadingPost& post, QString& colour) const;

@@ -425,6 +425,16 @@ TEST_F(ReadingModelTest, FillingAnEmptyScreenFromBeyondTheStoredPagesShowsEachPo
     EXPECT_EQ(keys, StoredKeys([](const ThreadPost&) { return true; }).mid(14));
     EXPECT_EQ(screen.startPage, 8);
     EXPECT_EQ(screen.previousPage, 7);
+    EXPECT_EQ(screen.endPage, 22);
+
+    // The next page to arrive is the following screen.
+    thread->StorePage(23, twoAuthors(23));
+    model->OnNewPagesStored(23);
+    ReadingScreen after;
+    model->GetScreen(after);
+    EXPECT_EQ(KeysOf(after.posts), keys);
+    EXPECT_EQ(after.nextPage, 23);
+    EXPECT_EQ(after.endPage, 22);
 }
 
 TEST_F(ReadingModelTest, RemovingAnObserverEmptiesTheScreenUntilTheNextOpen) {
