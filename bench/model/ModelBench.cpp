@@ -166,6 +166,20 @@ void Register() {
             ->UseManualTime();
 }
 
+// The store's own cost of one run: ten pages, 1000 posts, for comparison with the above.
+void BM_ReadTenPages(benchmark::State& state) {
+    const BenchThread& thread = Thread();
+    FollowRecord follow;
+    ReadFollowedThread(thread.follow, follow);
+    for (auto _ : state) {
+        QList<ThreadPost> posts;
+        ReadWebpageFromDB(follow.dbFileName, 1000, 1009, posts);
+        benchmark::DoNotOptimize(posts);
+    }
+    ClearLog();
+}
+BENCHMARK(BM_ReadTenPages)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Heap in use with a model loaded and showing a screen of 30 posts, against without it.
 void BM_ModelMemory(benchmark::State& state) {
     const BenchThread& thread = Thread();

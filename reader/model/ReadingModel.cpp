@@ -636,6 +636,25 @@ void ReadingModel::GetScreen(ReadingScreen& screen) const {
     screen.endPage = end_.pageNo;
 }
 
+void ReadingModel::GetScreen(QList<ReadingPost>& posts, int& previousPage, int& nextPage,
+                             int& startPage, int& endPage) const {
+    ReadingScreen screen;
+    GetScreen(screen);
+    posts = screen.posts;
+    previousPage = screen.previousPage;
+    nextPage = screen.nextPage;
+    startPage = screen.startPage;
+    endPage = screen.endPage;
+}
+
+void ReadingModel::GetPageState(QList<int>& storedPages, int& startPage, int& endPage) const {
+    ReadingPageState state;
+    GetPageState(state);
+    storedPages = state.storedPages;
+    startPage = state.startPage;
+    endPage = state.endPage;
+}
+
 void ReadingModel::GetPageState(ReadingPageState& state) const {
     std::lock_guard guard(lock_);
     state.storedPages = pages_;

@@ -81,7 +81,11 @@ public:
 
     // --- copies ---
     void GetScreen(ReadingScreen& screen) const;
+    // The same copy in separate parts.
+    void GetScreen(QList<ReadingPost>& posts, int& previousPage, int& nextPage, int& startPage,
+                   int& endPage) const;
     void GetPageState(ReadingPageState& state) const;
+    void GetPageState(QList<int>& storedPages, int& startPage, int& endPage) const;
     void GetStoredPages(QList<int>& pages) const;
     FollowRecord GetFollowRecord() const;
     QString StarterName() const;
