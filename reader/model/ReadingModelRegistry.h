@@ -14,6 +14,9 @@
 // about all of them (registered with follow number 0: the follow list). The reader's
 // application owns one registry; it lives until `CloseAllReadingModels` or its own end.
 //
+// Close it (or let it end) before the application object goes: results still on their
+// way are posted to the observers' event loops.
+//
 // Callable from any thread. The registry's lock covers lookups, additions and removals
 // only; it is never held while an operation runs or an observer is called.
 class ReadingModelRegistry {
