@@ -437,6 +437,29 @@ TEST_F(ReadingModelTest, FillingAnEmptyScreenFromBeyondTheStoredPagesShowsEachPo
     EXPECT_EQ(after.endPage, 22);
 }
 
+// The saved start lies in a gap of the stored pages: pages arriving before it find no run
+// to fill the screen from, and must not wipe the start post out.
+TEST_F(ReadingModelTest, AStartInAGapSurvivesEarlierPagesArriving) {
+    MakeThread(3).StorePages(1, 5, FiveAuthors);
+    thread->StorePages(7, 10, FiveAuthors);
+    const QString savedTime = ModelTestThread::TimeOf(6, 1);
+    ASSERT_TRUE(
+        SaveViewPosition(thread->DbFile(), QStringLiteral("甲"), savedTime, HighlightStarter, 6));
+    LoadModel();
+    ASSERT_EQ(model->RunReadOperation(OpOpen), 1);
+    ASSERT_TRUE(Screen().posts.isEmpty());
+    thread->StorePage(3, FiveAuthors(3)); // stored again, as a refresh does
+    model->OnNewPagesStored(3);
+    EXPECT_EQ(Screen().startPage, 6);
+    thread->StorePage(6, FiveAuthors(6));
+    model->OnNewPagesStored(6);
+    ASSERT_EQ(model->RunReadOperation(OpOpen), 1);
+    const ReadingScreen screen = Screen();
+    ASSERT_FALSE(screen.posts.isEmpty());
+    EXPECT_EQ(KeyOf(screen.posts.first()), Key(6, 1));
+    EXPECT_TRUE(model->SaveReadingPosition());
+}
+
 TEST_F(ReadingModelTest, RemovingAnObserverEmptiesTheScreenUntilTheNextOpen) {
     MakeThread(3).StorePages(1, 3, FiveAuthors);
     LoadModel();
