@@ -1,5 +1,6 @@
 #include "store/ThreadDatabase.h"
 
+#include "common/FileLock.h"
 #include "common/Log.h"
 #include "common/ProgramDirectory.h"
 #include "common/Utilities.h"
@@ -12,7 +13,11 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <QHash>
+
 #include <atomic>
+#include <variant>
+#include <vector>
 
 namespace {
 
@@ -172,15 +177,165 @@ bool CreateThreadDatabase(QString& fileName) {
     return true;
 }
 
+namespace {
+
+struct PostKey {
+    int pageNo;
+    QString time;
+    QString author;
+    bool operator==(const PostKey&) const = default;
+};
+
+size_t qHash(const PostKey& key, size_t seed = 0) {
+    return qHashMulti(seed, key.pageNo, key.time, key.author);
+}
+
+// One prepared statement run once per row with its values bound, so no text of a page ever
+// becomes part of a statement.
+class RowStatement {
+public:
+    RowStatement(const DbSession& session, const char* sql) : session_(session) {
+        rc_ = sqlite3_prepare_v2(session.db(), sql, -1, statement_.out(), nullptr);
+    }
+    bool Ready() const { return rc_ == SQLITE_OK && statement_.get(); }
+    int Error() const { return rc_; }
+
+    // Runs the statement with the values; SQLITE_DONE or SQLITE_CONSTRAINT (a duplicate
+    // key) leave rc_ alone, anything else is kept for the caller.
+    bool Run(std::initializer_list<std::variant<int, QString>> values, bool* inserted = nullptr) {
+        sqlite3_reset(statement_.get());
+        sqlite3_clear_bindings(statement_.get());
+        int index = 1;
+        std::vector<QByteArray> texts;
+        texts.reserve(values.size());
+        for (const auto& value : values) {
+            if (const int* number = std::get_if<int>(&value)) {
+                sqlite3_bind_int(statement_.get(), index++, *number);
+            } else {
+                texts.push_back(std::get<QString>(value).toUtf8());
+                sqlite3_bind_text(statement_.get(), index++, texts.back().constData(),
+                                  static_cast<int>(texts.back().size()), SQLITE_STATIC);
+            }
+        }
+        const int rc = sqlite3_step(statement_.get());
+        sqlite3_reset(statement_.get());
+        if (inserted)
+            *inserted = rc == SQLITE_DONE && sqlite3_changes(session_.db()) > 0;
+        if (rc == SQLITE_DONE || rc == SQLITE_CONSTRAINT)
+            return true;
+        rc_ = rc;
+        return false;
+    }
+
+private:
+    const DbSession& session_;
+    SqliteStatement statement_;
+    int rc_ = SQLITE_OK;
+};
+
+} // namespace
+
+void MergePostsSharingKey(QList<ThreadPost>& posts, QList<ThreadPicture>& pictures) {
+    QHash<PostKey, qsizetype> firstOfKey;
+    QHash<PostKey, int> postsOfKey;
+    QList<ThreadPost> merged;
+    merged.reserve(posts.size());
+    for (ThreadPost& post : posts) {
+        const PostKey key{post.pageNo, post.time, post.author};
+        ++postsOfKey[key];
+        const auto found = firstOfKey.constFind(key);
+        if (found == firstOfKey.constEnd()) {
+            firstOfKey.insert(key, merged.size());
+            merged.append(std::move(post));
+        } else {
+            ThreadPost& into = merged[*found];
+            into.content += QLatin1Char('\n') + post.content;
+        }
+    }
+    posts = std::move(merged);
+
+    // A picture whose index does not grow past the last one of its key starts the next post
+    // of that key; its indexes continue after everything its key has shown so far.
+    struct Numbering {
+        int last = -1;  // the last index given out
+        int offset = 0; // added to the parser's index in the current post
+        int lastRaw = -1;
+    };
+    QHash<PostKey, Numbering> numbering;
+    for (ThreadPicture& picture : pictures) {
+        const PostKey key{picture.pageNo, picture.time, picture.author};
+        if (postsOfKey.value(key) < 2)
+            continue;
+        Numbering& n = numbering[key];
+        if (n.lastRaw >= 0 && picture.imgIndex <= n.lastRaw)
+            n.offset = n.last + 1;
+        n.lastRaw = picture.imgIndex;
+        picture.imgIndex += n.offset;
+        n.last = std::max(n.last, picture.imgIndex);
+    }
+}
+
+bool SavePage(const QString& dbFile, QList<ThreadPost> posts, QList<ThreadPicture> pictures,
+              int pageNo, const QString& pageUrl, QStringList* newPictures) {
+    MergePostsSharingKey(posts, pictures);
+    DbError error;
+    DbSession session;
+    if (!session.Open(dbFile, kDbLockWaitMs, error))
+        return false;
+    int rc = sqlite3_exec(session.db(), "BEGIN;", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return session.Fail(QStringLiteral("启动事务失败："), rc, error);
+    // Closing the connection with the transaction open discards everything of the page.
+    RowStatement post(session, "insert into TieInfo values( ?, ?, ?, ? ) on conflict(PageNo, "
+                               "Time, Author) do update set Content=excluded.Content where "
+                               "length(excluded.Content) > length(Content);");
+    RowStatement shown(session, "insert into ImgInfo values( ?, ?, ?, ?, ? );");
+    RowStatement waiting(session, "insert into ImgData values( ?, 0, 2, '', '' );");
+    RowStatement page(session, "insert into PageInfo values( ?, ? );");
+    for (const RowStatement* s : {&post, &shown, &waiting, &page})
+        if (!s->Ready())
+            return session.Fail(QStringLiteral("插入数据失败："), s->Error(), error);
+    for (const ThreadPost& p : posts)
+        if (!post.Run({p.pageNo, p.time, p.author, p.content}))
+            return session.Fail(QStringLiteral("插入数据失败："), post.Error(), error);
+    QStringList fresh;
+    for (const ThreadPicture& p : pictures) {
+        if (!shown.Run({p.pageNo, p.author, p.time, p.imgIndex, p.imgUrl}))
+            return session.Fail(QStringLiteral("插入数据失败："), shown.Error(), error);
+        bool inserted = false;
+        if (!waiting.Run({p.imgUrl}, &inserted))
+            return session.Fail(QStringLiteral("插入数据失败："), waiting.Error(), error);
+        if (inserted)
+            fresh.append(p.imgUrl);
+    }
+    if (!page.Run({pageNo, pageUrl}))
+        return session.Fail(QStringLiteral("插入数据失败："), page.Error(), error);
+    rc = sqlite3_exec(session.db(), "COMMIT;", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        return session.Fail(QStringLiteral("结束事务失败："), rc, error);
+    if (newPictures)
+        *newPictures = std::move(fresh);
+    return true;
+}
+
 bool SavePage(const QString& dbFile, const QList<ThreadPost>& posts, int pageNo,
               const QString& pageUrl) {
-    if (!Execute(dbFile, FormatSql("insert into PageInfo values( %d, '%s');", {pageNo, pageUrl})))
+    return SavePage(dbFile, posts, {}, pageNo, pageUrl);
+}
+
+bool RemoveThreadDatabase(const QString& dbFile) {
+    const QString lockPath = LockDirectory() + DatabaseLockName(dbFile);
+    FileLock lock;
+    if (!lock.Lock(lockPath, kDbLockWaitMs))
         return false;
-    DbRowList rows;
-    rows.reserve(posts.size());
-    for (const ThreadPost& post : posts)
-        rows.append(DbRow{QString::number(post.pageNo), post.time, post.author, post.content});
-    return Insert(dbFile, "TieInfo", rows, 4);
+    const QString path = DatabasePath(dbFile);
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        QFile::remove(path + QLatin1String(suffix));
+    const bool removed = !QFile::exists(path) || QFile::remove(path);
+    // Unlinked while held: a waiter that opened it before gets a lock on a file of nobody.
+    if (removed)
+        QFile::remove(lockPath);
+    return removed;
 }
 
 bool SaveImageInfo(const QString& dbFile, const QList<ThreadPicture>& pictures) {

@@ -18,11 +18,27 @@
 // then stays on disk without the later tables).
 bool CreateThreadDatabase(QString& fileName);
 
-// The page row, then its posts in one batch. A page stored before is not an error: its
-// missing posts are added and those already stored are skipped. When the page row fails,
-// no post is written.
+// Posts of one page that share page, time and author (one header over two bodies, or a
+// date-only header) become one post, since the table keeps one row per key: their contents
+// joined by a line feed in page order, the later post's picture indexes continued after the
+// earlier one's. Pictures are matched to posts by their key, in page order, each post's
+// indexes counting from 0.
+void MergePostsSharingKey(QList<ThreadPost>& posts, QList<ThreadPicture>& pictures);
+
+// One page with its posts (merged as above), the pictures they show, a waiting download row
+// for each new picture address and, last, the page row, all in one transaction: a page
+// counts as stored only when everything of it is, so a failure (a full disk) leaves it to
+// be fetched again. A page stored before is not an error: missing posts and pictures are
+// added, a post whose page now shows more of it (a merged post that grew) gets the longer
+// content, and nothing is stored twice. `newPictures` receives the addresses that got a new
+// download row, each once, in page order.
+bool SavePage(const QString& dbFile, QList<ThreadPost> posts, QList<ThreadPicture> pictures,
+              int pageNo, const QString& pageUrl, QStringList* newPictures = nullptr);
+// The same without pictures.
 bool SavePage(const QString& dbFile, const QList<ThreadPost>& posts, int pageNo,
               const QString& pageUrl);
+// Removes a thread file with its lock file, under its lock; true when the file is gone.
+bool RemoveThreadDatabase(const QString& dbFile);
 // Which post shows which picture.
 bool SaveImageInfo(const QString& dbFile, const QList<ThreadPicture>& pictures);
 // One row per new picture address, waiting for its download; known addresses keep theirs.

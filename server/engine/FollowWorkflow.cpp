@@ -51,11 +51,14 @@ void runFollow(WebpageInfo& request, const ParsedPageInfo& info, const QString& 
     }
     QString dbFile;
     if (!CreateThreadDatabase(dbFile)) {
+        // A file without all its tables would only be left behind.
+        RemoveThreadDatabase(dbFile);
         lock.unlock();
         AnswerFollow(request, kFollowCreateDbFailed, 0);
         return;
     }
     if (!AddFollowedThread(request.address, info.title, author, dbFile, info.pageCount)) {
+        RemoveThreadDatabase(dbFile);
         lock.unlock();
         AnswerFollow(request, kFollowSaveFailed, 0);
         return;

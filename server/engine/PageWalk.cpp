@@ -15,8 +15,6 @@
 #include "server/parse/CParseWebpage.h"
 #include "store/ThreadDatabase.h"
 
-#include <QSet>
-
 #include <thread>
 
 namespace {
@@ -179,33 +177,17 @@ bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info) {
     rows.reserve(posts.size());
     for (const PostRecord& post : posts)
         rows.append({info.currentPage, post.author, post.time, post.content});
-    if (!SavePage(db, rows, info.currentPage, request.address))
-        return false;
-    if (!PictureModuleOn() || pictures.isEmpty())
-        return true;
-
     QList<ThreadPicture> shown;
-    shown.reserve(pictures.size());
-    for (const PictureRecord& p : pictures)
-        shown.append({p.pageNo, p.author, p.time, p.index, p.address});
-    SaveImageInfo(db, shown);
-
-    QList<PictureState> known;
-    ListImageStates(db, known);
-    QSet<QString> seen;
-    for (const PictureState& state : known)
-        seen.insert(state.imgUrl);
-    QList<ThreadPicture> fresh;
-    for (const ThreadPicture& p : shown) {
-        if (seen.contains(p.imgUrl))
-            continue;
-        seen.insert(p.imgUrl);
-        fresh.append(p);
+    if (PictureModuleOn()) {
+        shown.reserve(pictures.size());
+        for (const PictureRecord& p : pictures)
+            shown.append({p.pageNo, p.author, p.time, p.index, p.address});
     }
-    if (fresh.isEmpty() || !SaveImageData(db, fresh))
-        return true;
-    for (const ThreadPicture& p : fresh)
-        QueueThreadPicture(p.imgUrl, request.task.followNumber, db);
+    QStringList fresh;
+    if (!SavePage(db, rows, shown, info.currentPage, request.address, &fresh))
+        return false;
+    for (const QString& address : fresh)
+        QueueThreadPicture(address, request.task.followNumber, db);
     return true;
 }
 

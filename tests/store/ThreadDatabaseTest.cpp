@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace {
 
 class ThreadDatabaseTest : public ::testing::Test {
@@ -87,11 +90,11 @@ TEST_F(ThreadDatabaseTest, StoringAPageAgainAddsOnlyTheMissingPosts) {
     const QList<ThreadPost> firstFetch = {
         Post(1, "b", "2020-01-01 10:00:00", "b first"),
         Post(1, "a", "2020-01-01 10:00:00", "a first"),
-        Post(1, "a", "2020-01-01 10:00:00", "same author and second: dropped"),
+        Post(1, "a", "2020-01-01 10:00:00", "same second"),
     };
     ASSERT_TRUE(SavePage(db, firstFetch, 1, QStringLiteral("http://f/p-1.shtml")));
     const QList<ThreadPost> secondFetch = {
-        Post(1, "a", "2020-01-01 10:00:00", "changed text is not stored again"),
+        Post(1, "a", "2020-01-01 10:00:00", "shorter: kept"),
         Post(1, "c", "2020-01-01 09:00:00", "c earlier"),
     };
     ASSERT_TRUE(SavePage(db, secondFetch, 1, QStringLiteral("http://f/p-1.shtml")));
@@ -104,7 +107,7 @@ TEST_F(ThreadDatabaseTest, StoringAPageAgainAddsOnlyTheMissingPosts) {
     for (const ThreadPost& p : posts)
         contents << p.content;
     // Page order, then time, then author within a page.
-    EXPECT_EQ(contents, (QStringList{"c earlier", "a first", "b first", "page two"}));
+    EXPECT_EQ(contents, (QStringList{"c earlier", "a first\nsame second", "b first", "page two"}));
     EXPECT_EQ(posts[1].author, QStringLiteral("a"));
     EXPECT_EQ(posts[1].time, QStringLiteral("2020-01-01 10:00:00"));
     EXPECT_EQ(posts[3].pageNo, 2);
@@ -151,7 +154,101 @@ TEST_F(ThreadDatabaseTest, NoPostIsWrittenWhenThePageRowFails) {
     ASSERT_TRUE(ExecuteSql(QStringLiteral("drop table PageInfo;"), db, error));
     EXPECT_FALSE(SavePage(db, {Post(1, "a", "2020-01-01 10:00:00", "x")}, 1, QStringLiteral("u")));
     EXPECT_EQ(Count("TieInfo"), 0);
-    EXPECT_TRUE(LoggedErrorStartingWith(QStringLiteral("执行SQL语句失败：insert into PageInfo")));
+    EXPECT_TRUE(LoggedErrorStartingWith(QStringLiteral("插入数据失败：")));
+}
+
+// One header over two bodies (layout 1), or a date-only header with two posts of one author:
+// both posts reach the file as one row, their pictures numbered on, and storing the page again
+// adds nothing; a page that later shows a third such post grows the row.
+TEST_F(ThreadDatabaseTest, PostsSharingPageTimeAndAuthorAreMergedNotDropped) {
+    const QString url = QStringLiteral("http://f/p-1.shtml");
+    const char* day = "2020-01-01 00:00:00";
+    auto pic = [&](const char* author, int index, const char* name) {
+        return ThreadPicture{1, QString::fromUtf8(author), QString::fromUtf8(day), index,
+                             QStringLiteral("http://img/") + QString::fromUtf8(name)};
+    };
+    const QList<ThreadPost> posts = {Post(1, "a", day, "first"), Post(1, "b", day, "other"),
+                                     Post(1, "a", day, "second")};
+    const QList<ThreadPicture> pictures = {pic("a", 0, "1"), pic("a", 1, "2"), pic("b", 0, "3"),
+                                           pic("a", 0, "4")};
+    QStringList fresh;
+    ASSERT_TRUE(SavePage(db, posts, pictures, 1, url, &fresh));
+    EXPECT_EQ(fresh, (QStringList{"http://img/1", "http://img/2", "http://img/3", "http://img/4"}));
+
+    QList<ThreadPost> stored;
+    ASSERT_TRUE(ReadWebpageFromDB(db, 1, 1, stored));
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(stored[0].content, QStringLiteral("first\nsecond"));
+    EXPECT_EQ(stored[1].content, QStringLiteral("other"));
+    QList<ThreadPicture> shown;
+    ASSERT_TRUE(ListPageImages(db, 1, 1, shown));
+    QStringList numbered;
+    for (const ThreadPicture& p : shown)
+        numbered << p.author + QString::number(p.imgIndex) + QLatin1Char('=') + p.imgUrl.mid(11);
+    numbered.sort();
+    EXPECT_EQ(numbered, (QStringList{"a0=1", "a1=2", "a2=4", "b0=3"}));
+
+    // The same page again: nothing new, nothing twice.
+    ASSERT_TRUE(SavePage(db, posts, pictures, 1, url, &fresh));
+    EXPECT_TRUE(fresh.isEmpty());
+    EXPECT_EQ(Count("TieInfo"), 2);
+    EXPECT_EQ(Count("ImgInfo"), 4);
+    EXPECT_EQ(Count("ImgData"), 4);
+
+    // The page grew by a third post under the same key, with a picture of its own.
+    QList<ThreadPost> grown = posts;
+    grown.append(Post(1, "a", day, "third"));
+    QList<ThreadPicture> grownPictures = pictures;
+    grownPictures.append(pic("a", 0, "5"));
+    ASSERT_TRUE(SavePage(db, grown, grownPictures, 1, url, &fresh));
+    EXPECT_EQ(fresh, QStringList{"http://img/5"});
+    ASSERT_TRUE(ReadWebpageFromDB(db, 1, 1, stored));
+    ASSERT_EQ(stored.size(), 2);
+    EXPECT_EQ(stored[0].content, QStringLiteral("first\nsecond\nthird"));
+    DbRowList rows =
+        Select(QStringLiteral("select ImgIndex from ImgInfo where ImgUrl='http://img/5';"));
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows.first().Int(0), 3);
+}
+
+// A file that cannot grow (a full disk) fails the whole page: it is not stored, so the next
+// pass fetches it again, and then it is stored completely.
+TEST_F(ThreadDatabaseTest, APageThatCannotBeWrittenIsNotStoredAndIsStoredLater) {
+    const QString big(200000, QLatin1Char('x'));
+    const QList<ThreadPost> posts = {Post(1, "a", "2020-01-01 10:00:00", "short"),
+                                     ThreadPost{1, "b", "2020-01-01 11:00:00", big}};
+    const QFileInfo file(home.File(db));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+    rlimit full = saved;
+    full.rlim_cur = static_cast<rlim_t>(file.size()) + 8192; // room for a journal, not the post
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const bool saved1 = SavePage(db, posts, 1, QStringLiteral("http://f/p-1.shtml"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(saved1);
+
+    QList<int> pages;
+    ASSERT_TRUE(ListStoredPages(db, pages));
+    EXPECT_TRUE(pages.isEmpty()) << "a page without its posts counts as stored";
+    EXPECT_EQ(Count("TieInfo"), 0);
+
+    ASSERT_TRUE(SavePage(db, posts, 1, QStringLiteral("http://f/p-1.shtml")));
+    ASSERT_TRUE(ListStoredPages(db, pages));
+    EXPECT_EQ(pages, QList<int>{1});
+    EXPECT_EQ(Count("TieInfo"), 2);
+}
+
+TEST_F(ThreadDatabaseTest, RemovingAThreadFileTakesItsLockFileAlong) {
+    ASSERT_TRUE(SavePage(db, {Post(1, "a", "2020-01-01 10:00:00", "x")}, 1, QStringLiteral("u")));
+    const QString lockFile = home.File(QStringLiteral("lock/") + db);
+    ASSERT_TRUE(QFile::exists(lockFile));
+    EXPECT_TRUE(RemoveThreadDatabase(db));
+    EXPECT_FALSE(QFile::exists(home.File(db)));
+    EXPECT_FALSE(QFile::exists(lockFile));
+    EXPECT_TRUE(
+        QDir(home.File(QStringLiteral("lock"))).entryList(QDir::Files).filter(db).isEmpty());
 }
 
 TEST_F(ThreadDatabaseTest, PicturesSharedByPostsAndTheirTwoAttempts) {
