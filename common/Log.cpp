@@ -42,9 +42,11 @@ QString BuildLogLine(int64_t time, int level, const QString& message) {
             line = QString::fromLatin1(buffer);
     }
     line += levelTag(level);
-    line += message;
+    // Only what the line keeps is copied, so a huge message never sits in the line's memory.
+    line += QStringView(message).left(std::max<qsizetype>(0, kMaxLogLineLength - line.size()));
     if (line.size() > kMaxLogLineLength)
         line.truncate(kMaxLogLineLength);
+    line.squeeze();
     line.remove(QLatin1Char('%'));
     return line;
 }
@@ -53,8 +55,13 @@ void Log(const QString& message, int level) {
     LogEntry entry;
     entry.time = static_cast<int64_t>(std::time(nullptr));
     entry.level = level;
-    entry.message = message;
-    entry.line = BuildLogLine(entry.time, level, message);
+    // Kept no longer than its line can show: a page title of millions of characters, logged
+    // on every refresh, would otherwise grow the process without end.
+    qsizetype keep = std::min(message.size(), qsizetype(kMaxLogLineLength));
+    if (keep < message.size() && keep > 0 && message.at(keep - 1).isHighSurrogate())
+        --keep;
+    entry.message = message.left(keep);
+    entry.line = BuildLogLine(entry.time, level, entry.message);
     std::lock_guard lock(logMutex);
     auto& list = entries();
     list.push_back(std::move(entry));

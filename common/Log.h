@@ -10,7 +10,7 @@ enum LogLevel : int { LogNormal = 0, LogWarn = 1, LogError = 2 };
 struct LogEntry {
     int64_t time = 0; // seconds since 1970 UTC
     int level = 0;
-    QString message; // as the caller gave it
+    QString message; // as the caller gave it, cut to its first 256 characters
     QString line;    // the finished line that goes to the file
 };
 

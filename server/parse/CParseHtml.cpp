@@ -1,5 +1,7 @@
 #include "server/parse/CParseHtml.h"
 
+#include <limits>
+
 namespace {
 
 // Values cut out of serialised HTML still carry the serialiser's character references.
@@ -39,8 +41,10 @@ int DecimalValue(const QString& text) {
         ++i;
     long long value = 0;
     bool any = false;
-    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9' && value < 100000000) {
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9') {
         value = value * 10 + (text[i].unicode() - u'0');
+        if (value > std::numeric_limits<int>::max())
+            return -1; // never cut to its first digits
         any = true;
         ++i;
     }

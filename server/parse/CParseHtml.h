@@ -64,5 +64,6 @@ private:
     QString pageAddress_;
 };
 
-// Leading decimal digits of a text after any white space, as a number; 0 without digits.
+// Leading decimal digits of a text after any white space, as a number; 0 without digits, -1
+// when they exceed the integer range.
 int DecimalValue(const QString& text);

@@ -85,6 +85,8 @@ bool CParseTianya_4::ReadPageInfo(const CParseHtml& page, QString* address, Pars
             if (!IsAllDigits(text))
                 continue;
             const int value = DecimalValue(text);
+            if (value < 0)
+                return false; // a page number beyond the integer range is no page of a thread
             result.pageCount = value;
             if (!IsLink(&node))
                 result.currentPage = value;

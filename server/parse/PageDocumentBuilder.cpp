@@ -1,8 +1,43 @@
 #include "server/parse/PageDocumentBuilder.h"
 
+#include "common/Log.h"
 #include "server/parse/TextDecoding.h"
 
+#include <QSet>
+
 namespace {
+
+// Elements that never hold children, or whose end tag may be left out because the next
+// sibling closes them: neither deepens a page that is merely sloppy.
+bool CountsForNesting(QStringView name) {
+    static const QSet<QString> kNotCounted = {
+        // void
+        QStringLiteral("area"), QStringLiteral("base"), QStringLiteral("br"), QStringLiteral("col"),
+        QStringLiteral("embed"), QStringLiteral("hr"), QStringLiteral("img"),
+        QStringLiteral("input"), QStringLiteral("link"), QStringLiteral("meta"),
+        QStringLiteral("param"), QStringLiteral("source"), QStringLiteral("track"),
+        QStringLiteral("wbr"), QStringLiteral("image"),
+        // end tag optional
+        QStringLiteral("p"), QStringLiteral("li"), QStringLiteral("dt"), QStringLiteral("dd"),
+        QStringLiteral("td"), QStringLiteral("th"), QStringLiteral("tr"), QStringLiteral("tbody"),
+        QStringLiteral("thead"), QStringLiteral("tfoot"), QStringLiteral("option"),
+        QStringLiteral("optgroup"), QStringLiteral("rb"), QStringLiteral("rt"),
+        QStringLiteral("rp"), QStringLiteral("colgroup"), QStringLiteral("caption"),
+        QStringLiteral("html"), QStringLiteral("head"), QStringLiteral("body")};
+    return !kNotCounted.contains(name.toString().toLower());
+}
+
+bool IsNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':';
+}
+
+// Refuses (with a log line) what the tree builder would take minutes over.
+bool NestsTooDeeply(QStringView html, const QString& pageAddress) {
+    if (MarkupNestingDepth(html) <= kMaxMarkupNesting)
+        return false;
+    Log(QStringLiteral("Page nested too deeply, not loaded: ") + pageAddress, LogWarn);
+    return true;
+}
 
 // The declaration rule needs the text only up to the first "</head>", and ASCII characters of
 // the decoded text come from the same bytes in the same order. So the head alone is decoded to
@@ -57,8 +92,63 @@ bool CutPageBody(const QString& text, QString* body) {
     return true;
 }
 
+int MarkupNestingDepth(QStringView html) {
+    int depth = 0;
+    int deepest = 0;
+    const qsizetype size = html.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const qsizetype open = html.indexOf(u'<', i);
+        if (open < 0 || open + 1 >= size)
+            break;
+        i = open + 1;
+        if (html.mid(i).startsWith(QLatin1String("!--"))) {
+            const qsizetype end = html.indexOf(QLatin1String("-->"), i + 3);
+            if (end < 0)
+                break;
+            i = end + 3;
+            continue;
+        }
+        const bool closing = html[i] == u'/';
+        if (closing)
+            ++i;
+        const qsizetype nameStart = i;
+        while (i < size && IsNameChar(html[i]))
+            ++i;
+        if (i == nameStart || !html[nameStart].isLetter())
+            continue;
+        const QStringView name = html.mid(nameStart, i - nameStart);
+        const qsizetype tagEnd = html.indexOf(u'>', i);
+        if (tagEnd < 0)
+            break;
+        const bool selfClosing = tagEnd > i && html[tagEnd - 1] == u'/';
+        i = tagEnd + 1;
+        const bool rawText = name.compare(QLatin1String("script"), Qt::CaseInsensitive) == 0 ||
+                             name.compare(QLatin1String("style"), Qt::CaseInsensitive) == 0 ||
+                             name.compare(QLatin1String("textarea"), Qt::CaseInsensitive) == 0;
+        if (!closing && rawText) {
+            // Their text is never markup: skip to the end tag.
+            const qsizetype end =
+                html.indexOf(QStringLiteral("</") + name.toString(), i, Qt::CaseInsensitive);
+            if (end < 0)
+                break;
+            i = end;
+            continue;
+        }
+        if (!CountsForNesting(name))
+            continue;
+        if (closing)
+            depth = std::max(0, depth - 1);
+        else if (!selfClosing)
+            deepest = std::max(deepest, ++depth);
+    }
+    return deepest;
+}
+
 DocumentPtr BuildPageDocument(const QString& shellHtml, const QString& bodyHtml,
                               const QString& pageAddress, const QString& documentUrl) {
+    if (NestsTooDeeply(bodyHtml, pageAddress))
+        return nullptr;
     // Splicing the content into the shell's text and parsing the whole gives the tree that
     // replacing the body's inner HTML gives, without a second parse.
     QString html;
@@ -79,5 +169,7 @@ DocumentPtr BuildPageDocument(const QString& shellHtml, const QString& bodyHtml,
 }
 
 DocumentPtr ParseSnapshotDocument(const QString& html, const QString& pageAddress) {
+    if (NestsTooDeeply(html, pageAddress))
+        return nullptr;
     return std::make_shared<const HtmlDocument>(html, pageAddress, pageAddress);
 }

@@ -21,8 +21,9 @@ void AppendLink(CParseHtml::Element child, QList<PageLink>* links) {
     if (!CParseHtml::IsLink(child))
         return;
     const QString text = CParseHtml::GetInnerText(child);
-    if (!text.isEmpty())
-        links->append({DecimalValue(text), CParseHtml::GetHref(child)});
+    const int pageNo = text.isEmpty() ? -1 : DecimalValue(text);
+    if (pageNo >= 0)
+        links->append({pageNo, CParseHtml::GetHref(child)});
 }
 
 } // namespace
@@ -57,7 +58,7 @@ bool ReadNavigationPageInfo(const CParseHtml& page, const QString& navigationId,
     CParseHtml::Element title = page.GetElementById(QStringLiteral("adsp_content_title_left"));
     result.title = title ? CParseHtml::GetInnerText(title->Parent())
                          : CParseHtml::GetInnerText(page.GetElementById(QStringLiteral("hTitle")));
-    if (result.title.isEmpty())
+    if (result.title.isEmpty() || result.currentPage < 0 || result.pageCount < 0)
         return false;
 
     result.firstPageAddress =

@@ -57,6 +57,23 @@ TEST_F(LogTest, LongLineIsCutTo256BeforePercentRemoval) {
     EXPECT_EQ(BuildLogLine(0, 0, withPercents).size(), 246);
 }
 
+// A thread whose title runs to millions of characters is logged on every refresh: each entry
+// keeps only what its line can show, in its text and in the memory behind it.
+TEST_F(LogTest, HugeMessagesAreCutWhenLogged) {
+    const QString title(1900000, QChar(0x5E16));
+    for (int i = 0; i < 120; ++i)
+        Log(title + QStringLiteral("   %d").arg(i));
+    for (const LogEntry& entry : LogEntries()) {
+        EXPECT_EQ(entry.message, title.left(kMaxLogLineLength));
+        EXPECT_LE(entry.message.capacity(), kMaxLogLineLength);
+        EXPECT_EQ(entry.line.size(), kMaxLogLineLength);
+        EXPECT_LE(entry.line.capacity(), kMaxLogLineLength);
+    }
+    // A character outside the basic plane is not split in two.
+    Log(QString(kMaxLogLineLength - 1, QLatin1Char('a')) + QStringLiteral("\U0001F600tail"));
+    EXPECT_EQ(LogEntries().last().message, QString(kMaxLogLineLength - 1, QLatin1Char('a')));
+}
+
 TEST_F(LogTest, KeepsNewest10000Entries) {
     for (int i = 0; i <= kMaxLogEntries; ++i)
         Log(QString::number(i));

@@ -137,6 +137,9 @@ TEST(DecimalValue, LeadingDigits) {
     EXPECT_EQ(DecimalValue(" 7页"), 7);
     EXPECT_EQ(DecimalValue("上一页"), 0);
     EXPECT_EQ(DecimalValue(""), 0);
+    EXPECT_EQ(DecimalValue("2147483647"), 2147483647);
+    EXPECT_EQ(DecimalValue("2147483648"), -1);
+    EXPECT_EQ(DecimalValue("000000000000012"), 12);
 }
 
 } // namespace

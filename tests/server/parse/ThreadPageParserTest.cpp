@@ -209,6 +209,15 @@ TEST(Layout1, NavigationEdgeCases) {
         {"total without page word keeps the current page",
          "<div id=pageDivTop><span class=current>1</span>共3</div>", true, 1, 1, ""},
         {"no navigation is a single page", "", true, 1, 1, ""},
+        {"the largest integer page count is read whole",
+         "<div id=pageDivTop><span class=current>2147483647</span>共2147483647页</div>", true,
+         2147483647, 2147483647, ""},
+        {"a page count beyond the integer range fails, never cut",
+         "<div id=pageDivTop><span class=current>1</span><a href=100-2.shtml>下一页</a>"
+         "共2147483648页</div>",
+         false, 0, 0, ""},
+        {"a current page beyond the integer range fails",
+         "<div id=pageDivTop><span class=current>99999999999</span>共3页</div>", false, 0, 0, ""},
     };
     for (const Case& c : cases) {
         Parsed page = Read(Inline(head + c.navigation), kAddress1);
