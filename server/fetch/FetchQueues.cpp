@@ -90,13 +90,17 @@ void PromotePictures(const QStringList& addresses) {
     DirectQueue().Promote(addresses);
 }
 
-bool PopDirect(WebpageInfo* request) {
+bool PopDirect(WebpageInfo* request, bool mayTakePicture) {
     if (!DirectQueue().MayHaveWork())
         return false;
-    if (!DirectQueue().Take(request, IsNotPicture, true))
+    if (!DirectQueue().Take(request, IsNotPicture, mayTakePicture))
         return false;
     Log(QStringLiteral("PopWebpageInfoDirect   ") + request->address);
     return true;
+}
+
+bool WaitForDirectPage(int milliseconds) {
+    return DirectQueue().WaitForMatch(IsNotPicture, milliseconds);
 }
 
 bool PopBrowser(WebpageInfo* request) {

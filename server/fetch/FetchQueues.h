@@ -27,8 +27,11 @@ void PushLoaded(const WebpageInfo& request);
 // Moves the queued downloads of these addresses ahead of the others.
 void PromotePictures(const QStringList& addresses);
 
-// Pages before pictures: the first request that is not a picture, else the first picture.
-bool PopDirect(WebpageInfo* request);
+// Pages before pictures: the first request that is not a picture, else (when
+// `mayTakePicture`) the first picture.
+bool PopDirect(WebpageInfo* request, bool mayTakePicture = true);
+// Waits until a request other than a picture is queued (or the time is up).
+bool WaitForDirectPage(int milliseconds);
 bool PopBrowser(WebpageInfo* request);
 // The first login request, leaving the others in place.
 bool PopBrowserLogin(WebpageInfo* request);

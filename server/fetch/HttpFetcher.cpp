@@ -20,6 +20,7 @@ struct BodySink {
     CURL* handle = nullptr;
     char* buffer = nullptr;
     size_t length = 0;
+    size_t errorLength = 0;
     bool tooLarge = false;
 };
 
@@ -28,9 +29,16 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     const size_t bytes = size * count;
     long status = 0;
     curl_easy_getinfo(sink->handle, CURLINFO_RESPONSE_CODE, &status);
-    // The body of an error answer is never returned, so it is not collected (nor bounded).
-    if (status < 200 || status > 299)
+    // The body of an error answer is never returned, so it is only counted, but bounded alike:
+    // an endless one would hold the thread for ever.
+    if (status < 200 || status > 299) {
+        sink->errorLength += bytes;
+        if (sink->errorLength > static_cast<size_t>(kMaxBodyLength)) {
+            sink->tooLarge = true;
+            return CURL_WRITEFUNC_ERROR;
+        }
         return bytes;
+    }
     if (sink->length + bytes > static_cast<size_t>(kMaxBodyLength)) {
         sink->tooLarge = true;
         return CURL_WRITEFUNC_ERROR;
@@ -115,13 +123,21 @@ bool FetchResource(const QString& address, std::vector<char>& workBuffer, bool w
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME,
                      static_cast<long>((limits.receiveStallMs + 999) / 1000));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.totalMs));
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
 
     const CURLcode result = curl_easy_perform(h);
-    if (sink.tooLarge)
+    if (sink.tooLarge) {
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        if (status < 200 || status > 299)
+            Log(address + QString::asprintf(" download error, bQuery=1  dwStatusCode=%d",
+                                            static_cast<int>(status)),
+                LogError);
         return false;
+    }
     if (result != CURLE_OK) {
         Log(QStringLiteral("catch CInternetException"), LogError);
         return false;

@@ -14,7 +14,7 @@ void RequestQueue::Push(const WebpageInfo& request, bool atFront) {
             items_.push_back(request);
         flag_.store(true);
     }
-    cv_.notify_one();
+    cv_.notify_all();
     std::function<void()> listener;
     {
         std::lock_guard lock(listenerMutex_);
@@ -70,19 +70,27 @@ void RequestQueue::Promote(const QStringList& addresses) {
 }
 
 bool RequestQueue::WaitForWork(int milliseconds) {
+    return WaitForMatch(nullptr, milliseconds);
+}
+
+bool RequestQueue::WaitForMatch(const std::function<bool(const WebpageInfo&)>& wanted,
+                                int milliseconds) {
     // The stop flag has no way to signal this queue, so it is looked at in short slices.
     constexpr int kStopSliceMs = 100;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     std::unique_lock lock(mutex_);
     const uint64_t generation = wakeGeneration_;
-    while (items_.empty() && wakeGeneration_ == generation && !StopRequested()) {
+    const auto found = [&] {
+        return wanted ? std::any_of(items_.begin(), items_.end(), wanted) : !items_.empty();
+    };
+    while (!found() && wakeGeneration_ == generation && !StopRequested()) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline)
             break;
         cv_.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(kStopSliceMs)));
     }
-    return !items_.empty();
+    return found();
 }
 
 void RequestQueue::WakeAll() {

@@ -15,7 +15,8 @@
 // wakes them at once.
 class RequestQueue {
 public:
-    // Inserts a copy at the front or the back, sets the flag and wakes one waiter.
+    // Inserts a copy at the front or the back, sets the flag and wakes the waiters (each
+    // may wait for a different kind of request).
     void Push(const WebpageInfo& request, bool atFront);
 
     // Takes the first request for which `choose` returns true. When `fallbackToFirst` is set
@@ -33,6 +34,8 @@ public:
     // stop flag is set.
     // True when there may be work.
     bool WaitForWork(int milliseconds);
+    // The same, but only a request for which `wanted` returns true ends the wait early.
+    bool WaitForMatch(const std::function<bool(const WebpageInfo&)>& wanted, int milliseconds);
     // Releases every waiter (shutdown).
     void WakeAll();
 

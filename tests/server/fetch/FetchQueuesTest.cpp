@@ -3,6 +3,7 @@
 #include "common/ThreadRegistry.h"
 #include "server/fetch/DirectFetcher.h"
 #include "server/fetch/FetchThreads.h"
+#include "tests/server/fetch/EndlessAnswers.h"
 #include "tests/server/fetch/FetchMachineryTest.h"
 #include "tests/server/fetch/LoopbackServer.h"
 #include "tests/support/TempHome.h"
@@ -230,6 +231,41 @@ TEST_F(DirectFetchTest, IdleThreadWakesAtOnceAndEndsSoonAfterStop) {
     EXPECT_TRUE(StopAllThreads(3000));
     EXPECT_LT(timer.elapsed(), 1500);
     EXPECT_EQ(RunningThreadCount(), 0);
+}
+
+// Pictures that trickle for ever never take the last direct fetch thread: a page queued after
+// them is downloaded while they are still arriving.
+TEST_F(FetchQueuesTest, APageFindsAThreadWhilePicturesTrickle) {
+    EndlessAnswers pictures;
+    LoopbackServer pages;
+    pages.Http().Get("/page", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("page", "text/html");
+    });
+    pages.Start();
+    constexpr int kThreads = 3;
+    for (int i = 0; i < kThreads; ++i)
+        StartDirectFetchThread();
+    ASSERT_TRUE(WaitUntil([] { return RunningThreadCount() == kThreads; }));
+
+    SetPictureStore([](WebpageInfo&) {});
+    PageTask picture;
+    for (int i = 0; i < 8; ++i)
+        QueuePicture(pictures.Url(QStringLiteral("/trickle/200/%1.jpg").arg(i)), picture);
+    ASSERT_TRUE(WaitUntil([&] { return pictures.Started() == kThreads - 1; }));
+
+    std::atomic<bool> downloaded{false};
+    WebpageInfo request;
+    request.address = pages.Url("/page");
+    request.task.type = TaskGuardRefresh;
+    request.OnDownloaded = [&](WebpageInfo& done) { downloaded = done.body == "page"; };
+    PushDirect(request, false);
+    EXPECT_TRUE(WaitUntil([&] { return downloaded.load(); }, 10000));
+    EXPECT_EQ(pictures.Started(), kThreads - 1) << "pictures took the page's thread";
+    EXPECT_EQ(DirectQueue().Size(), 8 - (kThreads - 1));
+
+    pictures.Release();
+    StopAllThreads(5000);
+    SetPictureStore({});
 }
 
 TEST_F(FetchQueuesTest, ThreadsStartLoadersThenNavigatorThenFetchers) {

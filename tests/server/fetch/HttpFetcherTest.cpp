@@ -1,11 +1,13 @@
 #include "server/fetch/HttpFetcher.h"
 #include "common/Log.h"
+#include "tests/server/fetch/EndlessAnswers.h"
 #include "tests/server/fetch/LoopbackServer.h"
 #include "tests/server/fetch/RawHttpServer.h"
 
 #include <QElapsedTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -218,6 +220,51 @@ TEST_F(HttpFetcherTest, SilentServerFailsAfterReceiveLimitAndBufferStaysUsable) 
     server.Start();
     ASSERT_TRUE(FetchResource(server.Url("/next"), buffer_, false, &body, limits));
     EXPECT_EQ(body, "next");
+}
+
+// Answers that never end: each transfer ends at its overall deadline however it trickles, and
+// at the body bound whatever its status, so no answer holds a fetch thread for long.
+TEST_F(HttpFetcherTest, EndlessAnswersEndAtTheDeadlineOrTheSizeBound) {
+    struct Case {
+        const char* path;
+        int totalMs;
+        bool statusLine; // the error status is logged
+    };
+    const Case cases[] = {
+        {"/trickle/200", 1500, false},
+        {"/trickle/404", 1500, false},
+        {"/endless/404", 600000, true}, // only the size bound can end it
+        {"/endless/200", 600000, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EndlessAnswers server;
+        ClearLog();
+        FetchLimits limits;
+        limits.totalMs = c.totalMs;
+        std::atomic<bool> done{false};
+        bool fetched = true;
+        QByteArray body;
+        std::thread fetch([&] {
+            fetched = FetchResource(server.Url(c.path), buffer_, false, &body, limits);
+            done = true;
+        });
+        QElapsedTimer timer;
+        timer.start();
+        while (!done && timer.elapsed() < 30000)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const bool ended = done.load();
+        server.Release(); // lets a transfer that did not end finish, so the thread can be joined
+        fetch.join();
+        EXPECT_TRUE(ended) << "the transfer did not end";
+        EXPECT_FALSE(fetched);
+        EXPECT_TRUE(body.isEmpty());
+        // What the server managed to push before the client stopped reading: the bound plus
+        // what the socket buffers hold, far from gigabytes.
+        EXPECT_LT(server.BytesSent(), 64LL * 1024 * 1024);
+        EXPECT_EQ(LogLinesContaining(" download error, bQuery=1  dwStatusCode=404").size(),
+                  c.statusLine ? 1 : 0);
+    }
 }
 
 TEST_F(HttpFetcherTest, RefusedConnectionIsCaught) {
