@@ -16,12 +16,7 @@
 namespace {
 
 bool peerIsSameUser(QLocalSocket* socket) {
-    ucred credentials{};
-    socklen_t length = sizeof credentials;
-    const int fd = static_cast<int>(socket->socketDescriptor());
-    if (fd < 0 || ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
-        return false;
-    return credentials.uid == ::getuid();
+    return PeerIsSameUser(static_cast<int>(socket->socketDescriptor()));
 }
 
 } // namespace
@@ -36,6 +31,19 @@ bool ChannelReceiver::Listen(const QString& title, Handler handler) {
     Close();
     handler_ = std::move(handler);
     path_ = ChannelSocketPath(title);
+    if (!OpenListener())
+        return false;
+    watch_ = new QTimer(this);
+    connect(watch_, &QTimer::timeout, this, &ChannelReceiver::KeepListening);
+    watch_->start(kListenerCheckMs);
+    return true;
+}
+
+bool ChannelReceiver::OpenListener() {
+    delete server_;
+    server_ = nullptr;
+    if (path_.isEmpty())
+        return false;
     // A socket file left by a crashed run; the single-instance lock says it is nobody's now.
     QLocalServer::removeServer(path_);
     server_ = new QLocalServer(this);
@@ -52,12 +60,44 @@ bool ChannelReceiver::Listen(const QString& title, Handler handler) {
     return true;
 }
 
+// The listener closes itself (and deletes its socket file) when an accept fails, for
+// example for lack of descriptors; without this the program would run on deaf.
+void ChannelReceiver::KeepListening() {
+    if (IsListening())
+        return;
+    Log(QStringLiteral("Channel listener lost, opening it again: ") + path_, LogWarn);
+    OpenListener();
+}
+
+bool ChannelReceiver::IsListening() const {
+    return server_ && server_->isListening();
+}
+
 void ChannelReceiver::Close() {
+    delete watch_;
+    watch_ = nullptr;
     if (server_) {
         server_->close();
         delete server_;
         server_ = nullptr;
         QLocalServer::removeServer(path_);
+    }
+}
+
+// Keeps the connection in the held list while it lives; beyond the cap the oldest connection
+// that has not delivered its record yet gives way.
+void ChannelReceiver::Hold(QLocalSocket* socket) {
+    held_.push_back(socket);
+    connect(socket, &QObject::destroyed, this, [this, socket] { held_.remove(socket); });
+    if (static_cast<int>(held_.size()) <= kMaxChannelConnections)
+        return;
+    for (auto it = held_.begin(); it != held_.end(); ++it) {
+        QLocalSocket* oldest = *it;
+        if (oldest == socket || oldest->property("done").toBool())
+            continue;
+        held_.erase(it);
+        Refuse(oldest, QStringLiteral("too many connections"));
+        return;
     }
 }
 
@@ -68,11 +108,12 @@ void ChannelReceiver::Refuse(QLocalSocket* socket, const QString& why) {
 }
 
 void ChannelReceiver::Accept() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    while (QLocalSocket* socket = server_ ? server_->nextPendingConnection() : nullptr) {
         if (!peerIsSameUser(socket)) {
             Refuse(socket, QStringLiteral("peer of another user"));
             continue;
         }
+        Hold(socket);
         auto* stall = new QTimer(socket);
         stall->setSingleShot(true);
         connect(stall, &QTimer::timeout, this, [this, socket] {

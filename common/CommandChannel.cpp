@@ -43,6 +43,13 @@ int connectTo(const QString& path) {
         ::close(fd);
         return -1;
     }
+    // A listener of another user (one who took the socket's place) gets nothing, least of
+    // all a login record; to the sender it is as if the peer were missing.
+    if (!PeerIsSameUser(fd)) {
+        ::close(fd);
+        Log(QStringLiteral("Channel peer of another user refused: ") + path, LogError);
+        return -1;
+    }
     return fd;
 }
 

@@ -4,6 +4,15 @@
 #include "common/ProgramDirectory.h"
 
 #include <cstdio>
+#include <sys/resource.h>
+
+void RaiseDescriptorLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == limit.rlim_max)
+        return;
+    limit.rlim_cur = limit.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &limit);
+}
 
 bool BeginProgram(int argc, char** argv) {
     if (!InitProgramDirectory(argc, argv)) {
@@ -11,5 +20,6 @@ bool BeginProgram(int argc, char** argv) {
         return false;
     }
     InstallCrashHandler();
+    RaiseDescriptorLimit();
     return true;
 }
