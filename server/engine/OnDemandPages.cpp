@@ -38,6 +38,15 @@ void chosenPageDone(WebpageInfo& request, bool& busy) {
     request.address = address;
     const int wanted = request.task.PayloadNumber(0);
     if (info.currentPage < wanted) {
+        // A jump that gained nothing (a page past the last one: the forum shows its last page
+        // again) would be tried for ever; it ends with the failed answer instead.
+        const int before = request.task.PayloadNumber(2);
+        if (before > 0 && info.currentPage <= before) {
+            LogFormat(LogWarn, "User set page not reached, stopped at %d", info.currentPage);
+            sendSmall(CDTUserSet, request.task.followNumber, 0, 0, 0);
+            return;
+        }
+        request.task.SetPayloadNumber(2, info.currentPage);
         auto parser = CreateParser(info.layout, request.Document, request.address, info);
         if (!parser)
             return;
@@ -50,7 +59,11 @@ void chosenPageDone(WebpageInfo& request, bool& busy) {
             busy = true;
             return;
         }
-        QueueDownload(target, request.task, BrowserPageDone, true);
+        // A page that cannot be had (past the last page, the forum answers 404) gets the
+        // failed answer, so the reader does not wait for it.
+        QueueDownload(target, request.task, BrowserPageDone, true, [](const WebpageInfo& lost) {
+            sendSmall(CDTUserSet, lost.task.followNumber, 0, 0, 0);
+        });
         return;
     }
     if (!StorePage(request, info))

@@ -24,7 +24,11 @@
 #include <httplib.h>
 
 #include <iostream>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -817,6 +821,81 @@ TEST_F(ServerWithPersistentFaults, TheNextStartCompletesWhatTheFirstWalkMissed) 
     ASSERT_TRUE(
         reader->WaitUntil([&] { return reportedPages(row.focusPageNo).size() == t.pages; }, 10000));
     expectStoredPostsAreTheForums(row.dbFileName, t);
+}
+
+// A page chosen past the last page of a thread ends with the failed answer (page 0) instead of
+// reloading the last page for ever, and the navigating loader is free again afterwards.
+TEST_F(ServerEndToEnd, AChosenPagePastTheLastEndsWithTheFailedAnswer) {
+    startServer();
+    for (int id : {1001, 1003}) { // layouts 1 and 4
+        SCOPED_TRACE(id);
+        const ForumThread t = thread(id);
+        ASSERT_GT(t.pages, 1);
+        const FollowRecord row = followThread(t);
+        ASSERT_FALSE(row.dbFileName.isEmpty());
+        ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+
+        qsizetype from = reader->All().size();
+        reader->Send(MakeSmall(CDTUserSet, row.focusPageNo, t.pages + 1, t.pages + 1));
+        const auto* failed = reader->WaitFor(CDTUserSet, 60000, {}, from);
+        ASSERT_NE(failed, nullptr) << "no answer: the last page is reloaded for ever";
+        EXPECT_EQ(failed->Small().b, 0);
+        EXPECT_EQ(failed->Small().d, 0);
+
+        from = reader->All().size();
+        reader->Send(MakeSmall(CDTUserSet, row.focusPageNo, 2, 2));
+        const auto* chosen = reader->WaitFor(CDTUserSet, 60000, {}, from);
+        ASSERT_NE(chosen, nullptr);
+        EXPECT_EQ(chosen->Small().b, 2);
+        EXPECT_EQ(chosen->Small().d, 1);
+    }
+}
+
+// A thousand idle connections on the server's channel under a descriptor limit of a few
+// hundred: the server keeps listening, holds few of them, and still answers the reader.
+TEST_F(ServerEndToEnd, AFloodOfIdleConnectionsLeavesTheChannelWorking) {
+    startServer();
+    rlimit low{256, 256};
+    ASSERT_EQ(::prlimit(static_cast<pid_t>(server->Pid()), RLIMIT_NOFILE, &low, nullptr), 0);
+    const QString path = home.File(QStringLiteral("run/QuillmereServerMainDlg"));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
+    std::vector<int> flood;
+    for (int i = 0; i < 1000; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            break;
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+            flood.push_back(fd);
+            continue;
+        }
+        ::close(fd);
+        reader->WaitUntil([] { return false; }, 2); // the backlog is full: let it drain
+    }
+    std::cout << "flood connections opened: " << flood.size() << '\n';
+    reader->WaitUntil([] { return false; }, 2000); // the listener check has run
+    EXPECT_TRUE(QFile::exists(path)) << "the server's socket file is gone";
+    int held = 0;
+    for (const QString& fd :
+         QDir(QStringLiteral("/proc/%1/fd").arg(server->Pid()))
+             .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString target =
+            QFile::symLinkTarget(QStringLiteral("/proc/%1/fd/%2").arg(server->Pid()).arg(fd));
+        if (target.contains(QStringLiteral("socket:")))
+            ++held;
+    }
+    std::cout << "sockets the server holds after the flood: " << held << '\n';
+    EXPECT_LT(held, 200);
+
+    const QString file = home.File(QStringLiteral("SvrLog.txt"));
+    QFile::remove(file);
+    reader->Send(MakeSmall(CDTWriteLog));
+    EXPECT_TRUE(reader->WaitUntil([&] { return QFile::exists(file); }, 15000))
+        << "the server no longer hears the reader";
+    for (int fd : flood)
+        ::close(fd);
 }
 
 } // namespace
