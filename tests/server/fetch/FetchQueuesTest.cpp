@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <thread>
 
 namespace {
@@ -258,8 +259,11 @@ TEST_F(FetchQueuesTest, APageFindsAThreadWhilePicturesTrickle) {
     request.address = pages.Url("/page");
     request.task.type = TaskGuardRefresh;
     request.OnDownloaded = [&](WebpageInfo& done) { downloaded = done.body == "page"; };
+    QElapsedTimer waited;
+    waited.start();
     PushDirect(request, false);
     EXPECT_TRUE(WaitUntil([&] { return downloaded.load(); }, 10000));
+    std::cout << "the page waited " << waited.elapsed() << " ms behind trickling pictures\n";
     EXPECT_EQ(pictures.Started(), kThreads - 1) << "pictures took the page's thread";
     EXPECT_EQ(DirectQueue().Size(), 8 - (kThreads - 1));
 
