@@ -3,6 +3,7 @@
 #include "common/CrashHandler.h"
 #include "common/ProgramDirectory.h"
 
+#include <csignal>
 #include <cstdio>
 #include <sys/resource.h>
 
@@ -21,5 +22,8 @@ bool BeginProgram(int argc, char** argv) {
     }
     InstallCrashHandler();
     RaiseDescriptorLimit();
+    // A file that may not grow (a size limit) fails the write, as a full disk does; the
+    // program copes with that and must not be killed for it.
+    std::signal(SIGXFSZ, SIG_IGN);
     return true;
 }

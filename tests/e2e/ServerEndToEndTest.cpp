@@ -898,4 +898,35 @@ TEST_F(ServerEndToEnd, AFloodOfIdleConnectionsLeavesTheChannelWorking) {
         ::close(fd);
 }
 
+// A thread file that cannot grow (as on a full disk) while a thread is followed: no page
+// counts as stored without its posts, and once there is room again, the next start stores
+// every page completely.
+TEST_F(ServerEndToEnd, PagesThatCouldNotBeWrittenAreFetchedAgainLater) {
+    startServer();
+    const ForumThread t = thread(1001);
+    ASSERT_GT(t.pages, 5);
+    rlimit full{64 * 1024, RLIM_INFINITY};
+    ASSERT_EQ(::prlimit(static_cast<pid_t>(server->Pid()), RLIMIT_FSIZE, &full, nullptr), 0);
+    const FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    // The walk ends at the first page that cannot be written.
+    ASSERT_TRUE(reader->WaitUntil(
+        [&] { return serverLog().contains(QStringLiteral("Store webpage failed")); }, 30000));
+    QList<int> stored;
+    ASSERT_TRUE(ListStoredPages(row.dbFileName, stored));
+    std::cout << "pages stored on the full disk: " << stored.size() << " of " << t.pages << '\n';
+    EXPECT_LT(stored.size(), t.pages);
+    for (int page : stored) {
+        QList<ThreadPost> posts;
+        ASSERT_TRUE(ReadWebpageFromDB(row.dbFileName, page, page, posts));
+        EXPECT_FALSE(posts.isEmpty()) << "page " << page << " stored without its posts";
+    }
+
+    rlimit room{RLIM_INFINITY, RLIM_INFINITY};
+    ASSERT_EQ(::prlimit(static_cast<pid_t>(server->Pid()), RLIMIT_FSIZE, &room, nullptr), 0);
+    restartServer();
+    ASSERT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 30000));
+    expectStoredPostsAreTheForums(row.dbFileName, t);
+}
+
 } // namespace
