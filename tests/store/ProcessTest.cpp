@@ -141,7 +141,7 @@ TEST_F(ProcessTest, AReadOnlyHomeFailsEveryWriteWithItsMessageAndKeepsTheFiles) 
     EXPECT_TRUE(has("SaveSomeBodyList=0"));
     EXPECT_TRUE(has("CreateThreadDatabase=0"));
     EXPECT_TRUE(has("ExtractImage=0"));
-    EXPECT_TRUE(logged(QStringLiteral("执行SQL语句失败：insert into PageInfo")));
+    EXPECT_TRUE(logged(QStringLiteral("插入数据失败：")));
     EXPECT_TRUE(logged(QStringLiteral("执行SQL语句失败：delete from somebody")));
     // A new file cannot even get its lock file in a read-only home.
     EXPECT_TRUE(logged(QStringLiteral("获取数据库文件失败：")));
