@@ -6,6 +6,7 @@
 #include <chrono>
 
 void RequestQueue::Push(const WebpageInfo& request, bool atFront) {
+    bool wakeAll = false;
     {
         std::lock_guard lock(mutex_);
         if (atFront)
@@ -13,8 +14,13 @@ void RequestQueue::Push(const WebpageInfo& request, bool atFront) {
         else
             items_.push_back(request);
         flag_.store(true);
+        // A waiter that wants only some requests may not take this one: then all wake.
+        wakeAll = choosyWaiters_ > 0;
     }
-    cv_.notify_all();
+    if (wakeAll)
+        cv_.notify_all();
+    else
+        cv_.notify_one();
     std::function<void()> listener;
     {
         std::lock_guard lock(listenerMutex_);
@@ -84,12 +90,16 @@ bool RequestQueue::WaitForMatch(const std::function<bool(const WebpageInfo&)>& w
     const auto found = [&] {
         return wanted ? std::any_of(items_.begin(), items_.end(), wanted) : !items_.empty();
     };
+    if (wanted)
+        ++choosyWaiters_;
     while (!found() && wakeGeneration_ == generation && !StopRequested()) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline)
             break;
         cv_.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(kStopSliceMs)));
     }
+    if (wanted)
+        --choosyWaiters_;
     return found();
 }
 

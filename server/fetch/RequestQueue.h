@@ -15,8 +15,8 @@
 // wakes them at once.
 class RequestQueue {
 public:
-    // Inserts a copy at the front or the back, sets the flag and wakes the waiters (each
-    // may wait for a different kind of request).
+    // Inserts a copy at the front or the back, sets the flag and wakes one waiter, or all of
+    // them while some wait for a particular kind of request.
     void Push(const WebpageInfo& request, bool atFront);
 
     // Takes the first request for which `choose` returns true. When `fallbackToFirst` is set
@@ -53,6 +53,7 @@ private:
     std::deque<WebpageInfo> items_;
     std::atomic<bool> flag_{false};
     uint64_t wakeGeneration_ = 0;
+    int choosyWaiters_ = 0; // waiting in WaitForMatch with a condition, under mutex_
     std::mutex listenerMutex_;
     std::function<void()> listener_;
 };

@@ -3,28 +3,30 @@
 #include "common/Log.h"
 #include "server/parse/TextDecoding.h"
 
-#include <QSet>
-
 namespace {
 
 // Elements that never hold children, or whose end tag may be left out because the next
 // sibling closes them: neither deepens a page that is merely sloppy.
 bool CountsForNesting(QStringView name) {
-    static const QSet<QString> kNotCounted = {
+    static constexpr QLatin1StringView kNotCounted[] = {
         // void
-        QStringLiteral("area"), QStringLiteral("base"), QStringLiteral("br"), QStringLiteral("col"),
-        QStringLiteral("embed"), QStringLiteral("hr"), QStringLiteral("img"),
-        QStringLiteral("input"), QStringLiteral("link"), QStringLiteral("meta"),
-        QStringLiteral("param"), QStringLiteral("source"), QStringLiteral("track"),
-        QStringLiteral("wbr"), QStringLiteral("image"),
+        QLatin1StringView("area"), QLatin1StringView("base"), QLatin1StringView("br"),
+        QLatin1StringView("col"), QLatin1StringView("embed"), QLatin1StringView("hr"),
+        QLatin1StringView("img"), QLatin1StringView("input"), QLatin1StringView("link"),
+        QLatin1StringView("meta"), QLatin1StringView("param"), QLatin1StringView("source"),
+        QLatin1StringView("track"), QLatin1StringView("wbr"), QLatin1StringView("image"),
         // end tag optional
-        QStringLiteral("p"), QStringLiteral("li"), QStringLiteral("dt"), QStringLiteral("dd"),
-        QStringLiteral("td"), QStringLiteral("th"), QStringLiteral("tr"), QStringLiteral("tbody"),
-        QStringLiteral("thead"), QStringLiteral("tfoot"), QStringLiteral("option"),
-        QStringLiteral("optgroup"), QStringLiteral("rb"), QStringLiteral("rt"),
-        QStringLiteral("rp"), QStringLiteral("colgroup"), QStringLiteral("caption"),
-        QStringLiteral("html"), QStringLiteral("head"), QStringLiteral("body")};
-    return !kNotCounted.contains(name.toString().toLower());
+        QLatin1StringView("p"), QLatin1StringView("li"), QLatin1StringView("dt"),
+        QLatin1StringView("dd"), QLatin1StringView("td"), QLatin1StringView("th"),
+        QLatin1StringView("tr"), QLatin1StringView("tbody"), QLatin1StringView("thead"),
+        QLatin1StringView("tfoot"), QLatin1StringView("option"), QLatin1StringView("optgroup"),
+        QLatin1StringView("rb"), QLatin1StringView("rt"), QLatin1StringView("rp"),
+        QLatin1StringView("colgroup"), QLatin1StringView("caption"), QLatin1StringView("html"),
+        QLatin1StringView("head"), QLatin1StringView("body")};
+    for (QLatin1StringView other : kNotCounted)
+        if (name.size() == other.size() && name.compare(other, Qt::CaseInsensitive) == 0)
+            return false;
+    return true;
 }
 
 bool IsNameChar(QChar c) {
