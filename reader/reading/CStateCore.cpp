@@ -135,8 +135,8 @@ QList<QRect> CellRectangles(int width, int height) {
     for (int row = 0; row < 20; ++row)
         for (int column = 0; column < 20; ++column)
             // From 1 + c*w to c*w + w exclusive: w - 1 pixels, a gap of one.
-            rects.append(QRect(1 + column * cellWidth, 1 + row * cellHeight, cellWidth - 1,
-                               cellHeight - 1));
+            rects.append(
+                QRect(1 + column * cellWidth, 1 + row * cellHeight, cellWidth - 1, cellHeight - 1));
     return rects;
 }
 
@@ -146,4 +146,3 @@ int CellIndexAt(int x, int y) {
         return -1;
     return x / 10 + (y / 10) * 20;
 }
-

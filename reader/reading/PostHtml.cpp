@@ -7,11 +7,6 @@ namespace {
 const QString kHighlightColour = QStringLiteral("#FF0000");
 const QString kLinkHead = QStringLiteral("<p></p><center><a target=\"_blank\" href=\"");
 
-// Contains `part` at a position after the first character.
-bool ContainsAfterFirst(const QString& text, const QString& part) {
-    return text.indexOf(part, 1) >= 1;
-}
-
 } // namespace
 
 QString BuildPostHeader(const ShownPost& post) {
@@ -21,8 +16,9 @@ QString BuildPostHeader(const ShownPost& post) {
                               "发表日期：%3</font></center><p></p>")
             .arg(post.pageNo)
             .arg(post.author.toHtmlEscaped(), post.time.toHtmlEscaped());
-    return QStringLiteral("<p></p><center><font color=#00A000>第%1页&nbsp&nbsp&nbsp&nbsp\t\t\t\t\t   "
-                          "作者：%2&nbsp&nbsp&nbsp&nbsp\t\t\t\t\t   发表日期：%3</font></center><p></p>")
+    return QStringLiteral(
+               "<p></p><center><font color=#00A000>第%1页&nbsp&nbsp&nbsp&nbsp\t\t\t\t\t   "
+               "作者：%2&nbsp&nbsp&nbsp&nbsp\t\t\t\t\t   发表日期：%3</font></center><p></p>")
         .arg(post.pageNo)
         .arg(post.author.toHtmlEscaped(), post.time.toHtmlEscaped());
 }
@@ -39,14 +35,6 @@ QString NextLinkHtml() {
 
 QString PrevLinkHtml() {
     return kLinkHead + kPrevPageSentinelUrl + QStringLiteral("\">上一页</a></center>");
-}
-
-bool HeaderMatchesPicture(const QString& innerText, const ThreadPicture& picture) {
-    if (innerText.size() > 60)
-        return false;
-    const QString pageText = QStringLiteral("第%1页").arg(picture.pageNo);
-    return innerText.contains(pageText) && ContainsAfterFirst(innerText, picture.author) &&
-           ContainsAfterFirst(innerText, picture.time);
 }
 
 bool IsNextLinkAddress(const QString& href) {

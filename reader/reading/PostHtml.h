@@ -23,11 +23,6 @@ QString BuildPictureHtml(const QString& localPath);
 QString NextLinkHtml();
 QString PrevLinkHtml();
 
-// Whether an element whose inner text is `innerText` is the header of the post that shows
-// `picture`: at most 60 characters, holding "第N页" anywhere and the author and the time
-// after the first character.
-bool HeaderMatchesPicture(const QString& innerText, const ThreadPicture& picture);
-
 // Whether a new-window address is the next or the previous sentinel link (exact compare).
 bool IsNextLinkAddress(const QString& href);
 bool IsPrevLinkAddress(const QString& href);

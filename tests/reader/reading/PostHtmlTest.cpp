@@ -4,19 +4,17 @@
 
 namespace {
 
-ThreadPicture Picture(int page, const QString& author, const QString& time) {
-    return ThreadPicture{page, author, time, 0, QStringLiteral("http://img.test/a.jpg")};
-}
-
 TEST(PostHtmlTest, HeadersFollowTheColour) {
-    const ShownPost red{3, QStringLiteral("甲"), QStringLiteral("2020-01-02 03:04:05"), {}, "#FF0000"};
+    const ShownPost red{
+        3, QStringLiteral("甲"), QStringLiteral("2020-01-02 03:04:05"), {}, "#FF0000"};
     EXPECT_EQ(BuildPostHeader(red),
-              QStringLiteral("<p></p><center><font color=#00A000>第3页&nbsp&nbsp&nbsp&nbsp\t\t\t作者：<font "
-                             "color=#FF0000>甲</font>&nbsp&nbsp&nbsp&nbsp\t\t\t发表日期：2020-01-02 "
-                             "03:04:05</font></center><p></p>"));
-    const QString plain =
-        QStringLiteral("<p></p><center><font color=#00A000>第3页&nbsp&nbsp&nbsp&nbsp\t\t\t\t\t   作者：甲"
-                       "&nbsp&nbsp&nbsp&nbsp\t\t\t\t\t   发表日期：2020-01-02 03:04:05</font></center><p></p>");
+              QStringLiteral(
+                  "<p></p><center><font color=#00A000>第3页&nbsp&nbsp&nbsp&nbsp\t\t\t作者：<font "
+                  "color=#FF0000>甲</font>&nbsp&nbsp&nbsp&nbsp\t\t\t发表日期：2020-01-02 "
+                  "03:04:05</font></center><p></p>"));
+    const QString plain = QStringLiteral(
+        "<p></p><center><font color=#00A000>第3页&nbsp&nbsp&nbsp&nbsp\t\t\t\t\t   作者：甲"
+        "&nbsp&nbsp&nbsp&nbsp\t\t\t\t\t   发表日期：2020-01-02 03:04:05</font></center><p></p>");
     for (const char* colour : {"#808080", "", "#ff0000", "#FF0000 "}) {
         ShownPost post = red;
         post.colour = QString::fromLatin1(colour);
@@ -25,7 +23,8 @@ TEST(PostHtmlTest, HeadersFollowTheColour) {
 }
 
 TEST(PostHtmlTest, AuthorsAreNeverMarkup) {
-    const ShownPost post{1, QStringLiteral("<img src=x onerror=alert(1)>&"), QStringLiteral("%1"), {}, {}};
+    const ShownPost post{
+        1, QStringLiteral("<img src=x onerror=alert(1)>&"), QStringLiteral("%1"), {}, {}};
     const QString header = BuildPostHeader(post);
     EXPECT_TRUE(header.contains(QStringLiteral("&lt;img src=x onerror=alert(1)&gt;&amp;")));
     EXPECT_FALSE(header.contains(QStringLiteral("<img")));
@@ -45,27 +44,6 @@ TEST(PostHtmlTest, PictureAndLinks) {
     EXPECT_FALSE(IsNextLinkAddress(kNextPageSentinelUrl));
     EXPECT_FALSE(IsNextLinkAddress(kPrevPageSentinelUrl + "/"));
     EXPECT_TRUE(IsPrevLinkAddress(kPrevPageSentinelUrl + "/"));
-}
-
-TEST(PostHtmlTest, HeaderMatchRule) {
-    const QString header = QStringLiteral("第10页    作者：甲乙    发表日期：2020-01-02 03:04:05");
-    struct Case {
-        ThreadPicture picture;
-        QString text;
-        bool matches;
-    };
-    const std::vector<Case> cases = {
-        {Picture(10, "甲乙", "2020-01-02 03:04:05"), header, true},
-        {Picture(1, "甲乙", "2020-01-02 03:04:05"), header, false}, // 第1页 is not in 第10页
-        {Picture(10, "甲丙", "2020-01-02 03:04:05"), header, false},
-        {Picture(10, "甲乙", "2020-01-02 03:04:06"), header, false},
-        // The author at the very first character does not count.
-        {Picture(10, "甲", "2020-01-02 03:04:05"), QStringLiteral("甲 第10页 2020-01-02 03:04:05"), false},
-        {Picture(10, "甲乙", "2020-01-02 03:04:05"), header + QString(60 - header.size(), u' '), true},
-        {Picture(10, "甲乙", "2020-01-02 03:04:05"), header + QString(61 - header.size(), u' '), false},
-    };
-    for (const Case& test : cases)
-        EXPECT_EQ(HeaderMatchesPicture(test.text, test.picture), test.matches) << test.text.toStdString();
 }
 
 } // namespace

@@ -12,7 +12,9 @@ namespace {
 
 class RecordingReloader : public FilterListReloader {
 public:
-    void ReloadList(int focusPageNo, int listNo) override { reloads.push_back({focusPageNo, listNo}); }
+    void ReloadList(int focusPageNo, int listNo) override {
+        reloads.push_back({focusPageNo, listNo});
+    }
     std::vector<std::pair<int, int>> reloads;
 };
 
@@ -121,14 +123,14 @@ TEST_F(SomeBodyRulesTest, AddToListItems) {
         {QStringLiteral("李四"), 4, QStringLiteral("添加成功!"), {QStringLiteral("李四")}},
     };
     for (const Case& test : cases) {
-        const MenuItemOutcome outcome = AddSelectionToList(db, 9, test.selected, test.listNo, &reloader);
+        const MenuItemOutcome outcome =
+            AddSelectionToList(db, 9, test.selected, test.listNo, &reloader);
         EXPECT_EQ(outcome.notice, test.notice) << test.selected.toStdString();
         EXPECT_EQ(outcome.switchToMode, -1);
         EXPECT_EQ(List(test.listNo), test.stored) << test.selected.toStdString();
     }
     // Reloads only for the two new entries of list 2 and the one of list 4.
-    EXPECT_EQ(reloader.reloads,
-              (std::vector<std::pair<int, int>>{{9, 2}, {9, 2}, {9, 4}}));
+    EXPECT_EQ(reloader.reloads, (std::vector<std::pair<int, int>>{{9, 2}, {9, 2}, {9, 4}}));
 }
 
 TEST_F(SomeBodyRulesTest, AddToListReportsStoreFailures) {

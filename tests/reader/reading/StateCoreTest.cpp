@@ -29,19 +29,18 @@ TEST(StateCoreTest, ScreenOnPage430Of450ShowsTheLastGroup) {
     EXPECT_FALSE(core.HasNextGroup());
     EXPECT_EQ(observer.updates, 1);
     ASSERT_EQ(core.Cells().size(), 400u);
-    EXPECT_EQ(core.Cells()[0], CellStored);     // 401
-    EXPECT_EQ(core.Cells()[29], CellReading);   // 430
-    EXPECT_EQ(core.Cells()[30], CellReading);   // 431
-    EXPECT_EQ(core.Cells()[49], CellStored);    // 450
+    EXPECT_EQ(core.Cells()[0], CellStored);      // 401
+    EXPECT_EQ(core.Cells()[29], CellReading);    // 430
+    EXPECT_EQ(core.Cells()[30], CellReading);    // 431
+    EXPECT_EQ(core.Cells()[49], CellStored);     // 450
     EXPECT_EQ(core.Cells()[50], CellBeyondLast); // 451
 }
 
 TEST(StateCoreTest, CellStatesOfPagesOneTwoFive) {
     CStateCore core;
     core.RefreshForScreen({1, 2, 5}, 1, 1);
-    const std::vector<int> expected = {CellReading, CellStored,     CellMissing,
-                                       CellMissing, CellStored,     CellBeyondLast,
-                                       CellBeyondLast};
+    const std::vector<int> expected = {CellReading, CellStored,     CellMissing,   CellMissing,
+                                       CellStored,  CellBeyondLast, CellBeyondLast};
     EXPECT_EQ(std::vector<int>(core.Cells().begin(), core.Cells().begin() + 7), expected);
     EXPECT_EQ(core.GroupLabel(), QStringLiteral("1页-5页"));
     EXPECT_FALSE(core.HasPreviousGroup());
@@ -89,7 +88,7 @@ TEST(StateCoreTest, GroupMoves) {
         bool previous, next;
     };
     const std::vector<Step> steps = {
-        {CStateCore::Next, 801, 1000, true, false}, {CStateCore::Next, 801, 1000, true, false},
+        {CStateCore::Next, 801, 1000, true, false},   {CStateCore::Next, 801, 1000, true, false},
         {CStateCore::Previous, 401, 800, true, true}, {CStateCore::First, 1, 400, false, true},
         {CStateCore::Previous, 1, 400, false, true},  {CStateCore::Last, 801, 1000, true, false},
     };
@@ -111,8 +110,8 @@ TEST(StateCoreTest, NoRebuildForAnInconsistentRange) {
     CStateCore core;
     CountingObserver observer;
     core.Attach(&observer);
-    core.RefreshForScreen({}, 1, 2); // nothing stored
-    core.RefreshForScreen(PagesTo(10), 5, 4); // last below first
+    core.RefreshForScreen({}, 1, 2);           // nothing stored
+    core.RefreshForScreen(PagesTo(10), 5, 4);  // last below first
     core.RefreshForScreen(PagesTo(10), 5, 11); // beyond the last stored page
     EXPECT_EQ(observer.updates, 0);
     EXPECT_TRUE(core.Cells().empty());
