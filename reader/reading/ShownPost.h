@@ -24,3 +24,12 @@ struct ShownPost {
 };
 
 using ShownPosts = QList<ShownPost>;
+
+// A copy of the model's screen: its posts and the pages of its four markers.
+struct ShownScreen {
+    ShownPosts posts;
+    int previousPage = 0; // non-zero: an earlier screen exists
+    int nextPage = 0;     // non-zero: a following screen exists
+    int startPage = 0;    // 0 while the newest posts are shown without a chosen start
+    int endPage = 0;
+};

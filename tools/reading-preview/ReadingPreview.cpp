@@ -98,7 +98,8 @@ int main(int argc, char** argv) {
     const ShownPosts posts = SamplePosts(highlight);
     QObject::connect(view, &CShowCtl::DocumentLoaded, [&](bool) {
         view->AppendPosts(posts);
-        view->InsertPicture({37, posts[0].author, posts[0].time, 0, MakePicture("a", QColor(70, 120, 160))});
+        view->InsertPicture(
+            {37, posts[0].author, posts[0].time, 0, MakePicture("a", QColor(70, 120, 160))});
         view->ResetView();
         view->AddNextLink();
         view->AddPrevLink();
