@@ -31,6 +31,7 @@
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -113,6 +114,8 @@ void CShowContent::BuildControls() {
     strip_ = new CStateDlg(setup_.focusPageNo, link_, this);
     side_ = new QWebEngineView(this);
     side_->setContextMenuPolicy(Qt::NoContextMenu);
+    // An unreachable offer page leaves the panel blank rather than showing an error page.
+    side_->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
 
     editor_ = new QPlainTextEdit(this);
     display_ = new QPlainTextEdit(this);
@@ -326,6 +329,8 @@ void CShowContent::OnOperationDone(int, int result) {
         view_->NavigateToShow();
     }
     renderTimer_->start();
+    // Read while the document reloads in the engine's own process.
+    screenPictures_ = CollectPictures(shown_);
     hasPrevious_ = screen.previousPage;
     hasNext_ = screen.nextPage;
     EnableNavigation();
@@ -353,7 +358,8 @@ void CShowContent::BuildScreen() {
     renderPending_ = false;
     renderTimer_->stop();
     view_->AppendPosts(shown_);
-    InsertPictures(shown_);
+    InsertPictures(screenPictures_);
+    screenPictures_.clear();
     view_->ResetView();
     AfterPosts(true);
     view_->RunScript(QStringLiteral("1"), [self = QPointer<CShowContent>(this)](const QVariant&) {
@@ -388,9 +394,10 @@ QString CShowContent::LocalPicture(const QString& address) {
     return path;
 }
 
-void CShowContent::InsertPictures(const ShownPosts& posts) {
+QList<ThreadPicture> CShowContent::CollectPictures(const ShownPosts& posts) {
+    QList<ThreadPicture> found;
     if (posts.isEmpty())
-        return;
+        return found;
     int low = posts.first().pageNo, high = posts.first().pageNo;
     for (const ShownPost& post : posts) {
         low = std::min(low, post.pageNo);
@@ -398,7 +405,7 @@ void CShowContent::InsertPictures(const ShownPosts& posts) {
     }
     QList<ThreadPicture> pictures;
     if (!ListPageImages(setup_.dbFile, low, high, pictures))
-        return;
+        return found;
     for (ThreadPicture picture : pictures) {
         const bool onScreen = std::any_of(posts.begin(), posts.end(), [&](const ShownPost& post) {
             return post.pageNo == picture.pageNo && post.author == picture.author &&
@@ -408,8 +415,14 @@ void CShowContent::InsertPictures(const ShownPosts& posts) {
             continue;
         picture.imgUrl = LocalPicture(picture.imgUrl);
         if (!picture.imgUrl.isEmpty())
-            view_->InsertPicture(picture);
+            found.append(picture);
     }
+    return found;
+}
+
+void CShowContent::InsertPictures(const QList<ThreadPicture>& pictures) {
+    for (const ThreadPicture& picture : pictures)
+        view_->InsertPicture(picture);
 }
 
 void CShowContent::OnNewPages(int, int newestPage) {
@@ -433,9 +446,11 @@ void CShowContent::OnNewPages(int, int newestPage) {
                 if (!fresh.isEmpty()) {
                     shown_ += fresh;
                     // A screen still waiting for its document gets them with the rest.
-                    if (!renderPending_) {
+                    if (renderPending_) {
+                        screenPictures_ += CollectPictures(fresh);
+                    } else {
                         view_->AppendPosts(fresh);
-                        InsertPictures(fresh);
+                        InsertPictures(CollectPictures(fresh));
                     }
                     QApplication::alert(this);
                     const int count = static_cast<int>(fresh.size());
@@ -611,7 +626,7 @@ void CShowContent::OnAllNewestPages() {
 }
 
 void CShowContent::OnPicturesStored(const QString& address, const QList<PicturePost>& posts) {
-    if (!isVisible() || renderPending_)
+    if (!isVisible())
         return;
     QString path;
     for (const PicturePost& post : posts) {
@@ -620,8 +635,20 @@ void CShowContent::OnPicturesStored(const QString& address, const QList<PictureP
             break;
         if (path.isEmpty())
             path = LocalPicture(address);
-        if (!path.isEmpty())
-            view_->InsertPicture({post.pageNo, post.author, post.time, 0, path});
+        if (path.isEmpty())
+            continue;
+        const ThreadPicture picture{post.pageNo, post.author, post.time, 0, path};
+        // A screen still waiting for its document takes the picture with the rest.
+        if (renderPending_) {
+            const bool known = std::any_of(
+                screenPictures_.begin(), screenPictures_.end(), [&](const ThreadPicture& p) {
+                    return p.pageNo == picture.pageNo && p.author == picture.author &&
+                           p.time == picture.time && p.imgUrl == picture.imgUrl;
+                });
+            if (!known)
+                screenPictures_.append(picture);
+        } else
+            view_->InsertPicture(picture);
     }
 }
 

@@ -114,7 +114,9 @@ private:
     void Reply();
     void PollRender();
     void BuildScreen();
-    void InsertPictures(const ShownPosts& posts);
+    // The stored pictures of these posts, each with its local file in place of its address.
+    QList<ThreadPicture> CollectPictures(const ShownPosts& posts);
+    void InsertPictures(const QList<ThreadPicture>& pictures);
     QString LocalPicture(const QString& address);
     void AfterPosts(bool newScreen);
     void SetRange(int startPage, int endPage);
@@ -141,6 +143,7 @@ private:
     SideRecommendation recommendation_;
     QString delayedAddress_;
     QHash<QString, QString> localPictures_; // picture address -> file in Img/
+    QList<ThreadPicture> screenPictures_;   // of the screen waiting for its document
 
     bool documentLoaded_ = false;
     bool renderPending_ = false;

@@ -1,25 +1,26 @@
-// A sample screen in the post view and the page state strip, for looking at them:
+// The reading window on a sample thread, for looking at it:
 //   QuillmereReadingPreview OUT.png [highlight|filter]
-// The home comes from $QUILLMERE_HOME. The screen is grabbed once everything is drawn.
+// The home comes from $QUILLMERE_HOME (a throw-away one: a thread database is written into
+// it). The screen is grabbed once the posts and pictures are drawn.
 #include "common/ProgramDirectory.h"
+#include "reader/view/CShowContent.h"
 #include "reader/view/CShowCtl.h"
-#include "reader/view/CStateDlg.h"
+#include "store/ThreadDatabase.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QHBoxLayout>
+#include <QBuffer>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 
-QString MakePicture(const QString& name, QColor colour) {
-    const QString dir = ProgramDirectory() + QStringLiteral("Img/");
-    QDir().mkpath(dir);
+const QString kStarter = QStringLiteral("江南听雨人");
+
+QByteArray PicturePng(const QString& text, QColor colour) {
     QImage image(480, 300, QImage::Format_RGB32);
     QPainter painter(&image);
     QLinearGradient gradient(0, 0, 480, 300);
@@ -28,40 +29,81 @@ QString MakePicture(const QString& name, QColor colour) {
     painter.fillRect(image.rect(), gradient);
     painter.setPen(Qt::white);
     painter.setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 28));
-    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("图片 %1").arg(name));
+    painter.drawText(image.rect(), Qt::AlignCenter, text);
     painter.end();
-    const QString path = dir + name + QStringLiteral(".png");
-    image.save(path);
-    return path;
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
 }
 
-ShownPosts SamplePosts(bool highlight) {
-    const QString starter = QStringLiteral("江南听雨人");
-    const QString paragraph = QStringLiteral(
+QList<ThreadPost> SamplePage(int page) {
+    const QString story = QStringLiteral(
         "　　那年冬天，我第一次跟着外公去镇上的茶馆。茶馆开在河边，木头的窗子推开就是水，"
         "船从窗下过去，摇橹的声音一下一下的，像是有人在慢慢地数着日子。外公要一壶龙井，"
-        "又给我要了一碟桂花糕，然后就不说话了，只是看着河面。");
-    ShownPosts posts;
-    const QString time = QStringLiteral("2012-11-0%1 21:%2:08");
+        "又给我要了一碟桂花糕，然后就不说话了，只是看着河面。\n"
+        "　　后来我才知道，他年轻的时候就在这条河上撑船。");
     const QStringList others = {QStringLiteral("路过的猫"), QStringLiteral("老树新芽"),
                                 QStringLiteral("<b>不是粗体</b>")};
-    int minute = 10;
-    for (int i = 0; i < 6; ++i) {
-        const bool byStarter = i % 2 == 0;
-        if (!highlight && !byStarter)
-            continue;
-        ShownPost post;
-        post.pageNo = 37 + i / 3;
-        post.author = byStarter ? starter : others[(i / 2) % others.size()];
-        post.time = time.arg(3 + i / 3).arg(minute++);
-        post.content = byStarter ? paragraph + QStringLiteral("\n") + paragraph
-                                 : QStringLiteral("沙发！楼主写得真好，<i>坐等</i>更新。");
-        if (highlight)
-            post.colour = byStarter ? QStringLiteral("#FF0000") : QStringLiteral("#808080");
-        posts.append(post);
+    QList<ThreadPost> posts;
+    for (int n = 0; n < 4; ++n) {
+        const bool starter = n % 2 == 0;
+        posts.append({page, starter ? kStarter : others[(page + n) % others.size()],
+                      QStringLiteral("2012-11-%1 21:%2:08")
+                          .arg(page % 28 + 1, 2, 10, QChar(u'0'))
+                          .arg(10 + n),
+                      starter ? story : QStringLiteral("沙发！楼主写得真好，<i>坐等</i>更新。")});
     }
     return posts;
 }
+
+// The rest of the reader, played by a thread database and a fixed screen.
+class PreviewLink : public ReadingWindowLink {
+public:
+    PreviewLink(QString db, bool highlight) : db_(std::move(db)), highlight_(highlight) {}
+    CShowContent* window = nullptr;
+
+    void QueueSmall(const SmallMessage&) override {}
+    void ReloadList(int, int) override {}
+    int RequestReadOperation(int operation, int) override {
+        QTimer::singleShot(10, [this, operation] { window->OnOperationDone(operation, 1); });
+        return 1;
+    }
+    bool GetScreen(ShownScreen& screen) override {
+        screen = {};
+        for (int page = 37; page <= 39; ++page)
+            for (const ThreadPost& post : SamplePage(page)) {
+                const bool starter = post.author == kStarter;
+                if (highlight_)
+                    screen.posts.append(ShownPost::Of(post, starter ? "#FF0000" : "#808080"));
+                else if (starter)
+                    screen.posts.append(ShownPost::Of(post));
+            }
+        screen.previousPage = 36;
+        screen.nextPage = 40;
+        screen.startPage = 37;
+        screen.endPage = 39;
+        return true;
+    }
+    bool GetPageState(QList<int>& stored, int& start, int& end) override {
+        return ListStoredPages(db_, stored) && (start = 37, end = 39, true);
+    }
+    int ModelViewMode() override { return highlight_ ? 1 : 0; }
+    void SetModelViewMode(int) override {}
+    void QueueReply(const QString&) override {}
+    bool IsLoggedIn() override { return true; }
+    void RunLogin(QWidget*) override {}
+    bool RunListDialog(QWidget*, int) override { return false; }
+    void LowerHelpTip(const QString&) override {}
+    void OpenAddress(const QString&) override {}
+    bool PickRecommendation(SideRecommendation&) override { return false; }
+    void CloseRequested() override {}
+
+private:
+    QString db_;
+    bool highlight_;
+};
 
 } // namespace
 
@@ -75,42 +117,35 @@ int main(int argc, char** argv) {
     if (!InitProgramDirectory(argc, argv))
         return 1;
 
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Quillmere 预览"));
-    auto* view = new CShowCtl(&window);
-    auto* strip = new CStateDlg(1, nullptr, &window);
-    auto* side = new QVBoxLayout;
-    side->addSpacing(90);
-    side->addWidget(strip);
-    side->addStretch(1);
-    auto* layout = new QHBoxLayout(&window);
-    layout->addWidget(view, 1);
-    layout->addLayout(side);
-    window.resize(900, 670);
+    QString db;
+    if (!CreateThreadDatabase(db))
+        return 1;
+    for (int page = 1; page <= 450; ++page)
+        if (page <= 60 || page > 300 || page % 7 == 0)
+            SavePage(db, SamplePage(page), page, QStringLiteral("http://bbs.test/%1").arg(page));
+    const ThreadPost first = SamplePage(37).first();
+    const QString address = QStringLiteral("http://img.test/river.png");
+    SaveImageInfo(db, {{37, first.author, first.time, 0, address}});
+    SaveImageData(db, {{37, first.author, first.time, 0, address}});
+    WriteImageData(db, address, PicturePng(QStringLiteral("河边的茶馆"), QColor(70, 120, 160)));
+
+    PreviewLink link(db, highlight);
+    ReadingWindowSetup setup{
+        1, QStringLiteral("【原创】外公的茶馆（连载中）"), db, kStarter, 450, true, true};
+    CShowContent window(setup, &link);
+    link.window = &window;
+    window.SetUserName(QStringLiteral("读者小王"));
+    window.move(0, 0);
     window.show();
-
-    QList<int> stored;
-    for (int p = 1; p <= 450; ++p)
-        if (p <= 60 || p > 300 || p % 7 == 0)
-            stored.append(p);
-    strip->RefreshForScreen(stored, 37, 38);
-
-    const ShownPosts posts = SamplePosts(highlight);
-    QObject::connect(view, &CShowCtl::DocumentLoaded, [&](bool) {
-        view->AppendPosts(posts);
-        view->InsertPicture(
-            {37, posts[0].author, posts[0].time, 0, MakePicture("a", QColor(70, 120, 160))});
-        view->ResetView();
-        view->AddNextLink();
-        view->AddPrevLink();
-        view->RunScript(QStringLiteral("1"), [&](const QVariant&) {
-            QTimer::singleShot(1500, [&] {
-                QScreen* screen = QGuiApplication::primaryScreen();
-                const bool saved = screen->grabWindow(0).save(out);
-                QCoreApplication::exit(saved ? 0 : 1);
-            });
+    window.Open();
+    window.Button(1029)->click(); // the reply panel, small
+    QObject::connect(&window, &CShowContent::ScreenRendered, [&] {
+        // Down to where the second and third posts show how the mode marks them.
+        window.PostView()->RunScript(QStringLiteral("window.scrollTo(0, 380)"));
+        QTimer::singleShot(1500, [&] {
+            const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(out);
+            QCoreApplication::exit(saved ? 0 : 1);
         });
     });
-    view->NavigateToShow();
     return app.exec();
 }
