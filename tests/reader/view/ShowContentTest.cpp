@@ -7,9 +7,11 @@
 #include "tests/reader/view/ViewTestSupport.h"
 #include "tests/support/TempHome.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -408,6 +410,22 @@ TEST_F(ShowContentTest, ContextMenuItemsFillTheListsAndSwitchTheMode) {
     ReadSomeBodyList(db, 5, words);
     EXPECT_EQ(words, QStringList{QStringLiteral("网友1")});
     EXPECT_EQ(link.reloads, (QList<int>{2, 2, 5}));
+}
+
+TEST_F(ShowContentTest, ARightClickWithoutSelectionShowsNoMenu) {
+    auto window = MakeWindow();
+    SetScreen(31, 31, 30, 0);
+    Render(*window);
+    QWidget* input = window->PostView()->focusProxy();
+    ASSERT_NE(input, nullptr);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(50, 50),
+                      input->mapToGlobal(QPointF(50, 50)), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    // Nothing selected: no menu (a menu shown here would wait for a user).
+    QCoreApplication::sendEvent(input, &press);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    window->RunMenuCommand(32772);
+    EXPECT_EQ(notices.notices, QStringList{QStringLiteral("未选择任何文字！")});
 }
 
 TEST_F(ShowContentTest, GoingToTheThreadAndClosing) {
