@@ -1,44 +1,41 @@
 #include "reader/view/CSetSomeBodyDlg.h"
 
 #include "reader/view/ReaderNotice.h"
+#include "skin/CSkinButton.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/CTransparentStatic.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 CSetSomeBodyDlg::CSetSomeBodyDlg(int mode, const QString& dbFile, const QString& starter,
                                  int focusPageNo, FilterListReloader* reloader, QWidget* parent)
-    : QDialog(parent), editor_(mode, dbFile, starter, focusPageNo), reloader_(reloader) {
+    : CSkinDialogEx(parent), editor_(mode, dbFile, starter, focusPageNo), reloader_(reloader) {
     const SomeBodyTexts texts = SomeBodyTextsOf(mode);
-    setWindowTitle(texts.caption);
+    SetSkinCaption(texts.caption);
+    SetSkinIcon();
 
-    list_ = new QTableWidget(0, 1, this);
-    list_->setHorizontalHeaderLabels({texts.heading});
-    list_->horizontalHeader()->setStretchLastSection(true);
-    list_->verticalHeader()->hide();
-    list_->verticalHeader()->setDefaultSectionSize(25);
-    list_->setFixedWidth(272);
-    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_ = new CSkinListCtrl(this);
+    list_->InsertColumn(0, texts.heading, 270);
+    list_->SetRowHeight(25);
+    list_->setFixedWidth(274);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list_->setShowGrid(true);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list_, &QWidget::customContextMenuRequested, this, &CSetSomeBodyDlg::ShowListMenu);
 
-    prompt_ = new QLabel(texts.prompt, this);
+    prompt_ = new CTransparentStatic(texts.prompt, this);
     input_ = new QLineEdit(this);
     input_->setMaxLength(kMaxNameLength);
-    add_ = new QPushButton(QStringLiteral("增加"), this);
-    add_->setAutoDefault(false);
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
-    auto* cancel = new QPushButton(QStringLiteral("取消"), this);
-    ok->setAutoDefault(false);
-    cancel->setAutoDefault(false);
+    input_->setMinimumHeight(26);
+    add_ = new CSkinButton(QStringLiteral("增加"), this);
+    auto* ok = new CSkinButton(QStringLiteral("确定"), this);
+    auto* cancel = new CSkinButton(QStringLiteral("取消"), this);
+    for (CSkinButton* button : {add_, ok, cancel}) {
+        button->setAutoDefault(false);
+        button->setFixedSize(72, 28);
+    }
     connect(add_, &QPushButton::clicked, this, &CSetSomeBodyDlg::AddFromInput);
     connect(ok, &QPushButton::clicked, this, &CSetSomeBodyDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CSetSomeBodyDlg::reject);
@@ -51,23 +48,21 @@ CSetSomeBodyDlg::CSetSomeBodyDlg(int mode, const QString& dbFile, const QString&
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(list_, 1);
+    layout->setContentsMargins(16, 12, 16, 12);
+    layout->addWidget(list_, 1, Qt::AlignHCenter);
     layout->addWidget(prompt_);
     layout->addLayout(inputRow);
     layout->addLayout(buttons);
-    resize(300, 380);
+    resize(320, 420);
 
     editor_.Load();
     FillList();
 }
 
 void CSetSomeBodyDlg::FillList() {
-    list_->setRowCount(0);
-    for (const QString& entry : editor_.Entries()) {
-        const int row = list_->rowCount();
-        list_->insertRow(row);
-        list_->setItem(row, 0, new QTableWidgetItem(entry));
-    }
+    list_->DeleteAllItems();
+    for (const QString& entry : editor_.Entries())
+        list_->InsertItem(list_->GetItemCount(), entry);
 }
 
 void CSetSomeBodyDlg::AddFromInput() {
@@ -87,9 +82,7 @@ void CSetSomeBodyDlg::AddFromInput() {
 }
 
 void CSetSomeBodyDlg::DeleteSelected() {
-    QList<int> rows;
-    for (const QModelIndex& index : list_->selectionModel()->selectedRows())
-        rows.append(index.row());
+    const QList<int> rows = list_->GetSelectedRows();
     if (rows.isEmpty())
         return;
     editor_.Delete(rows);
@@ -110,7 +103,7 @@ void CSetSomeBodyDlg::accept() {
         return;
     case SomeBodyEditor::AcceptResult::Unchanged:
     case SomeBodyEditor::AcceptResult::Stored:
-        QDialog::accept();
+        CSkinDialogEx::accept();
         return;
     }
 }

@@ -2,16 +2,16 @@
 
 #include "reader/reading/SomeBodyRules.h"
 
-#include <QDialog>
+#include "skin/CSkinDialogEx.h"
 
-class QLabel;
+class CSkinButton;
+class CSkinListCtrl;
+class CTransparentStatic;
 class QLineEdit;
-class QPushButton;
-class QTableWidget;
 
 // The list dialog of the filter modes: the chosen people (modes 2 and 3 share one list), the
 // blocked people (4) or the chosen words (5) of one thread.
-class CSetSomeBodyDlg : public QDialog {
+class CSetSomeBodyDlg : public CSkinDialogEx {
     Q_OBJECT
 public:
     CSetSomeBodyDlg(int mode, const QString& dbFile, const QString& starter, int focusPageNo,
@@ -22,10 +22,10 @@ public:
     void DeleteSelected();
     void accept() override;
 
-    QTableWidget* List() const { return list_; }
+    CSkinListCtrl* List() const { return list_; }
     QLineEdit* Input() const { return input_; }
-    QLabel* Prompt() const { return prompt_; }
-    QPushButton* AddButton() const { return add_; }
+    CTransparentStatic* Prompt() const { return prompt_; }
+    CSkinButton* AddButton() const { return add_; }
     const SomeBodyEditor& Editor() const { return editor_; }
 
 private:
@@ -34,8 +34,8 @@ private:
 
     SomeBodyEditor editor_;
     FilterListReloader* reloader_;
-    QTableWidget* list_;
-    QLabel* prompt_;
+    CSkinListCtrl* list_;
+    CTransparentStatic* prompt_;
     QLineEdit* input_;
-    QPushButton* add_;
+    CSkinButton* add_;
 };

@@ -7,6 +7,9 @@
 #include "reader/view/CShowCtl.h"
 #include "reader/view/CStateDlg.h"
 #include "reader/view/ReaderNotice.h"
+#include "skin/CSkinButton.h"
+#include "skin/CSkinCRButton.h"
+#include "skin/CTransparentStatic.h"
 #include "store/Catalogue.h"
 #include "store/ThreadDatabase.h"
 
@@ -25,7 +28,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWebEngineNewWindowRequest>
@@ -71,14 +73,19 @@ int CShowContent::RadioOfMode(int mode) {
 
 CShowContent::CShowContent(const ReadingWindowSetup& setup, ReadingWindowLink* link,
                            QWidget* parent)
-    : QWidget(parent, Qt::Window), setup_(setup), link_(link),
+    : CSkinDialogEx(parent), setup_(setup), link_(link),
       requests_(
           [dbFile = setup.dbFile](QList<int>& pages) { return ListStoredPages(dbFile, pages); },
           link),
       now_([] { return QDateTime::currentSecsSinceEpoch(); }) {
-    setWindowTitle(setup_.title);
+    SetSkinCaption(setup_.title);
+    SetSkinIcon();
+    SetMinimiseBox(true);
+    SetMaximiseBox(true);
+    SetResizable(true);
+    setModal(false);
     BuildControls();
-    setMinimumSize(900, 670);
+    SetMinTrackSize(900, 670);
     resize(900, 670);
 }
 
@@ -89,7 +96,7 @@ CShowContent::~CShowContent() {
 
 void CShowContent::BuildControls() {
     auto button = [this](const QString& caption) {
-        auto* b = new QPushButton(caption, this);
+        auto* b = new CSkinButton(caption, this);
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::NoFocus);
         return b;
@@ -104,11 +111,13 @@ void CShowContent::BuildControls() {
     reply_ = button(QStringLiteral("回复"));
     toggle_ = button(QString());
     toggle_->setToolTip(QStringLiteral("回复"));
+    toggle_->SetButtonBitmaps(CSkinButton::kToggleNormalBitmap, CSkinButton::kToggleHoverBitmap,
+                              CSkinButton::kToggleHoverBitmap);
     previous_->setEnabled(false);
     next_->setEnabled(false);
-    rangeLabel_ = new QLabel(QStringLiteral("View page"), this);
+    rangeLabel_ = new CTransparentStatic(QStringLiteral("View page"), this);
     rangeLabel_->setAlignment(Qt::AlignCenter);
-    loginLabel_ = new QLabel(QStringLiteral("登录状态"), this);
+    loginLabel_ = new CTransparentStatic(QStringLiteral("登录状态"), this);
 
     view_ = new CShowCtl(this);
     strip_ = new CStateDlg(setup_.focusPageNo, link_, this);
@@ -126,7 +135,8 @@ void CShowContent::BuildControls() {
     radios_ = new QButtonGroup(this);
     radios_->setExclusive(true);
     for (int mode = 0; mode < 6; ++mode) {
-        auto* radio = new QRadioButton(QString::fromUtf8(kRadioCaptions[mode]), this);
+        auto* radio = new CSkinCRButton(CSkinCRButton::Kind::Radio,
+                                        QString::fromUtf8(kRadioCaptions[mode]), this);
         radio->setFocusPolicy(Qt::NoFocus);
         radios_->addButton(radio, mode);
     }
@@ -201,7 +211,7 @@ void CShowContent::Open() {
 
 void CShowContent::SetTitle(const QString& title) {
     setup_.title = title;
-    setWindowTitle(title);
+    SetSkinCaption(title);
 }
 
 void CShowContent::SetUserName(const QString& name) {
@@ -234,8 +244,8 @@ QPushButton* CShowContent::Button(int id) const {
     }
 }
 
-QRadioButton* CShowContent::Radio(int mode) const {
-    return qobject_cast<QRadioButton*>(radios_->button(mode));
+QAbstractButton* CShowContent::Radio(int mode) const {
+    return radios_->button(mode);
 }
 
 ScreenEdges CShowContent::Edges() const {
@@ -245,13 +255,15 @@ ScreenEdges CShowContent::Edges() const {
 // --- layout ---
 
 void CShowContent::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    CSkinDialogEx::resizeEvent(event);
     LayoutControls();
 }
 
 void CShowContent::LayoutControls() {
-    const int w = width(), h = height();
-    const int left = 12, top = 8, rowHeight = 28;
+    // Inside the skin's frame and caption band.
+    const QRect client = contentsRect();
+    const int w = client.right() + 1, h = client.bottom() + 1;
+    const int left = client.left() + 12, top = client.top() + 8, rowHeight = 28;
     const int columnX = w - kRightColumn;
     const int leftWidth = std::max(100, columnX - left - 8);
 
@@ -266,7 +278,7 @@ void CShowContent::LayoutControls() {
     goThread_->setGeometry(left + leftWidth - 84 + 4, top, 80, rowHeight);
 
     for (int mode = 0; mode < 6; ++mode)
-        radios_->button(mode)->setGeometry(columnX + 10 + (mode % 2) * 104, top + (mode / 2) * 26,
+        radios_->button(mode)->setGeometry(columnX + 4 + (mode % 2) * 106, top + (mode / 2) * 26,
                                            104, 24);
     const int stripY = top + 3 * 26 + 10;
     strip_->move(columnX + (kRightColumn - strip_->width()) / 2, stripY);
@@ -688,7 +700,7 @@ bool CShowContent::eventFilter(QObject* watched, QEvent* event) {
             editor_->setFocus();
         });
     }
-    return QWidget::eventFilter(watched, event);
+    return CSkinDialogEx::eventFilter(watched, event);
 }
 
 void CShowContent::ShowContextMenu(const QPoint& globalPosition) {
@@ -786,7 +798,7 @@ void CShowContent::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         return;
-    QWidget::keyPressEvent(event);
+    CSkinDialogEx::keyPressEvent(event);
 }
 
 void CShowContent::closeEvent(QCloseEvent* event) {

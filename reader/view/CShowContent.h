@@ -5,18 +5,21 @@
 #include "reader/view/ReadingWindowLink.h"
 #include "store/ThreadRecords.h"
 
+#include "skin/CSkinDialogEx.h"
+
 #include <QHash>
-#include <QWidget>
 
 #include <functional>
 
 class CShowCtl;
 class CStateDlg;
+class CSkinButton;
+class CTransparentStatic;
+class QAbstractButton;
 class QButtonGroup;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class QRadioButton;
 class QTimer;
 class QWebEngineView;
 
@@ -35,7 +38,7 @@ struct ReadingWindowSetup {
 // the navigation, the six filter modes, the page state strip, the reply panel, refresh now,
 // the way to the thread on the forum and a discount recommendation at the side. It owns no
 // posts: its model decides the screens, and it renders them.
-class CShowContent : public QWidget {
+class CShowContent : public CSkinDialogEx {
     Q_OBJECT
 public:
     CShowContent(const ReadingWindowSetup& setup, ReadingWindowLink* link,
@@ -74,10 +77,10 @@ public:
     CShowCtl* PostView() const { return view_; }
     CStateDlg* Strip() const { return strip_; }
     QPushButton* Button(int id) const;
-    QRadioButton* Radio(int mode) const;
+    QAbstractButton* Radio(int mode) const;
     QPlainTextEdit* ReplyEditor() const { return editor_; }
-    QLabel* RangeLabel() const { return rangeLabel_; }
-    QLabel* LoginLabel() const { return loginLabel_; }
+    CTransparentStatic* RangeLabel() const { return rangeLabel_; }
+    CTransparentStatic* LoginLabel() const { return loginLabel_; }
     const ReaderPageRequests& PageRequests() const { return requests_; }
     // True while a rendered screen is waiting for the document.
     bool RenderPending() const { return renderPending_; }
@@ -153,17 +156,17 @@ private:
     CShowCtl* view_ = nullptr;
     CStateDlg* strip_ = nullptr;
     QWebEngineView* side_ = nullptr;
-    QPushButton* first_ = nullptr;
-    QPushButton* previous_ = nullptr;
-    QPushButton* next_ = nullptr;
-    QPushButton* latest_ = nullptr;
-    QPushButton* refresh_ = nullptr;
-    QPushButton* goThread_ = nullptr;
-    QPushButton* close_ = nullptr;
-    QPushButton* reply_ = nullptr;
-    QPushButton* toggle_ = nullptr;
-    QLabel* rangeLabel_ = nullptr;
-    QLabel* loginLabel_ = nullptr;
+    CSkinButton* first_ = nullptr;
+    CSkinButton* previous_ = nullptr;
+    CSkinButton* next_ = nullptr;
+    CSkinButton* latest_ = nullptr;
+    CSkinButton* refresh_ = nullptr;
+    CSkinButton* goThread_ = nullptr;
+    CSkinButton* close_ = nullptr;
+    CSkinButton* reply_ = nullptr;
+    CSkinButton* toggle_ = nullptr;
+    CTransparentStatic* rangeLabel_ = nullptr;
+    CTransparentStatic* loginLabel_ = nullptr;
     QPlainTextEdit* editor_ = nullptr;
     QPlainTextEdit* display_ = nullptr;
     QButtonGroup* radios_ = nullptr;

@@ -2,11 +2,11 @@
 
 #include "reader/view/CStateCtl.h"
 
-#include <QLabel>
-#include <QPushButton>
+#include "skin/CSkinButton.h"
+#include "skin/CTransparentStatic.h"
 
 CStateDlg::CStateDlg(int focusPageNo, ServerRequestSink* sink, QWidget* parent)
-    : QWidget(parent), focusPageNo_(focusPageNo), sink_(sink) {
+    : CSkinChildDialog(parent), focusPageNo_(focusPageNo), sink_(sink) {
     setFixedSize(201, 238);
     cells_ = new CStateCtl(this);
     cells_->setGeometry(0, 0, 201, 201);
@@ -17,15 +17,14 @@ CStateDlg::CStateDlg(int focusPageNo, ServerRequestSink* sink, QWidget* parent)
     const CStateCore::GroupMove moves[4] = {CStateCore::First, CStateCore::Previous,
                                             CStateCore::Next, CStateCore::Last};
     for (int i = 0; i < 4; ++i) {
-        buttons_[i] = new QPushButton(QString::fromLatin1(captions[i]), this);
+        buttons_[i] = new CSkinButton(QString::fromLatin1(captions[i]), this);
         buttons_[i]->setGeometry(xs[i], 211, 24, 24);
         buttons_[i]->setFocusPolicy(Qt::NoFocus);
         connect(buttons_[i], &QPushButton::clicked, this, [this, move = moves[i]] { Move(move); });
     }
-    label_ = new QLabel(QStringLiteral("Static"), this);
+    label_ = new CTransparentStatic(QStringLiteral("Static"), this);
     label_->setGeometry(57, 216, 86, 19);
     label_->setAlignment(Qt::AlignCenter);
-    label_->setAttribute(Qt::WA_TranslucentBackground);
 
     connect(cells_, &CStateCtl::ReadPageRequested, this, &CStateDlg::ReadPageRequested);
     connect(cells_, &CStateCtl::CellClicked, this, &CStateDlg::CellClicked);
@@ -56,7 +55,7 @@ void CStateDlg::Move(CStateCore::GroupMove move) {
 }
 
 void CStateDlg::ShowLabelAndButtons() {
-    label_->setText(core_.GroupLabel());
+    label_->SetText(core_.GroupLabel());
     const bool previous = core_.HasPreviousGroup();
     const bool next = core_.HasNextGroup();
     buttons_[CStateCore::First]->setEnabled(previous);

@@ -3,15 +3,16 @@
 #include "reader/reading/CStateCore.h"
 #include "reader/reading/ServerRequestSink.h"
 
-#include <QWidget>
+#include "skin/CSkinChildDialog.h"
 
+class CSkinButton;
 class CStateCtl;
-class QLabel;
+class CTransparentStatic;
 class QPushButton;
 
 // The page state strip of a reading window: the cell square, the four group buttons and the
 // label of the group's pages. A click on a missing page asks the server for it.
-class CStateDlg : public QWidget {
+class CStateDlg : public CSkinChildDialog {
     Q_OBJECT
 public:
     CStateDlg(int focusPageNo, ServerRequestSink* sink, QWidget* parent = nullptr);
@@ -25,7 +26,7 @@ public:
     const CStateCore& Core() const { return core_; }
     CStateCtl* Cells() const { return cells_; }
     QPushButton* GroupButton(CStateCore::GroupMove move) const;
-    QLabel* Label() const { return label_; }
+    CTransparentStatic* Label() const { return label_; }
 
 signals:
     // A stored page to show (the reading window asks its model to go there).
@@ -41,6 +42,6 @@ private:
     ServerRequestSink* sink_;
     CStateCore core_;
     CStateCtl* cells_;
-    QPushButton* buttons_[4];
-    QLabel* label_;
+    CSkinButton* buttons_[4];
+    CTransparentStatic* label_;
 };

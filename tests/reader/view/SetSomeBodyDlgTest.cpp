@@ -1,4 +1,7 @@
 #include "reader/view/CSetSomeBodyDlg.h"
+#include "skin/CSkinButton.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/CTransparentStatic.h"
 #include "store/ThreadDatabase.h"
 #include "tests/reader/view/ViewTestSupport.h"
 #include "tests/support/TempHome.h"
@@ -7,7 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QStandardItemModel>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,8 +23,8 @@ public:
 
 QStringList Rows(const CSetSomeBodyDlg& dialog) {
     QStringList rows;
-    for (int r = 0; r < dialog.List()->rowCount(); ++r)
-        rows.append(dialog.List()->item(r, 0)->text());
+    for (int r = 0; r < dialog.List()->GetItemCount(); ++r)
+        rows.append(dialog.List()->GetItemText(r, 0));
     return rows;
 }
 
@@ -47,9 +50,9 @@ TEST_F(SetSomeBodyDlgTest, TextsOfTheFourModes) {
                                  "请输入只看内容："};
     for (int mode = 2; mode <= 5; ++mode) {
         CSetSomeBodyDlg dialog(mode, db, starter, 3, &reloader);
-        EXPECT_EQ(dialog.windowTitle(), captions[mode - 2]);
+        EXPECT_EQ(dialog.SkinCaption(), captions[mode - 2]);
         EXPECT_EQ(dialog.Prompt()->text(), prompts[mode - 2]);
-        EXPECT_EQ(dialog.List()->horizontalHeaderItem(0)->text(),
+        EXPECT_EQ(dialog.List()->Model()->headerData(0, Qt::Horizontal).toString(),
                   mode == 5 ? QStringLiteral("内容") : QStringLiteral("用户ID"));
         EXPECT_EQ(Rows(dialog), mode == 4 ? QStringList{} : QStringList{starter});
         EXPECT_EQ(dialog.Input()->maxLength(), 32);
@@ -70,7 +73,7 @@ TEST_F(SetSomeBodyDlgTest, AddDeleteAndOk) {
 
     dialog.List()->selectAll();
     dialog.DeleteSelected();
-    EXPECT_EQ(dialog.List()->rowCount(), 0);
+    EXPECT_EQ(dialog.List()->GetItemCount(), 0);
     dialog.accept();
     EXPECT_EQ(notices.notices.last(), QStringLiteral("请至少添加一个关注者"));
     EXPECT_EQ(dialog.result(), QDialog::Rejected); // still open, nothing decided
@@ -80,7 +83,7 @@ TEST_F(SetSomeBodyDlgTest, AddDeleteAndOk) {
     dialog.AddFromInput();
     dialog.Input()->setText(QStringLiteral("乙"));
     dialog.AddFromInput();
-    dialog.List()->selectRow(0);
+    dialog.List()->SelectRow(0);
     dialog.DeleteSelected();
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);

@@ -7,6 +7,7 @@
 #include "tests/reader/view/ViewTestSupport.h"
 #include "tests/support/TempHome.h"
 
+#include "skin/CTransparentStatic.h"
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
@@ -14,7 +15,8 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
+
+#include <QAbstractButton>
 #include <gtest/gtest.h>
 
 #include <vector>

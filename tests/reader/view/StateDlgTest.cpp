@@ -2,7 +2,9 @@
 #include "reader/view/CStateDlg.h"
 #include "tests/reader/view/ViewTestSupport.h"
 
+#include "skin/CTransparentStatic.h"
 #include <QImage>
+
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
