@@ -49,7 +49,7 @@ class BenchLink : public ReadingWindowLink {
 public:
     void QueueSmall(const SmallMessage&) override {}
     void ReloadList(int, int) override {}
-    int RequestReadOperation(int, int) override { return 1; }
+    int RequestReadOperation(ReadingObserver*, int, int) override { return 1; }
     bool GetScreen(ShownScreen& out) override {
         out = screen;
         return true;
@@ -82,8 +82,8 @@ ShownScreen ScreenNumber(int i, int extra = 0) {
         const int index = 30 * i + k;
         const int page = kFirstScreenPage + index / kPostsPerPage;
         screen.posts.append(
-            ShownPost::Of(PostAt(page, index % kPostsPerPage),
-                          k % 3 ? QStringLiteral("#808080") : QStringLiteral("#FF0000")));
+            ShownPostOf(PostAt(page, index % kPostsPerPage),
+                        k % 3 ? QStringLiteral("#808080") : QStringLiteral("#FF0000")));
     }
     screen.previousPage = kFirstScreenPage - 1;
     screen.nextPage = 0; // the newest screen: new posts may follow

@@ -38,9 +38,6 @@
 
 namespace {
 
-// Reading operations as the model numbers them.
-enum : int { OpFirst = 1, OpPrevious = 2, OpOpen = 3, OpNext = 4, OpLatest = 5, OpGotoPage = 6 };
-
 // Context-menu commands.
 enum : int {
     CmdCopy = 32772,
@@ -90,6 +87,7 @@ CShowContent::CShowContent(const ReadingWindowSetup& setup, ReadingWindowLink* l
 }
 
 CShowContent::~CShowContent() {
+    StopReadingEvents();
     if (watchedViewInput_)
         watchedViewInput_->removeEventFilter(this);
 }
@@ -173,7 +171,7 @@ void CShowContent::BuildControls() {
                 OnSideNewWindow(request.requestedUrl().toString());
             });
     connect(strip_, &CStateDlg::ReadPageRequested, this,
-            [this](int page) { link_->RequestReadOperation(OpGotoPage, page); });
+            [this](int page) { link_->RequestReadOperation(this, OpGotoPage, page); });
     connect(strip_, &CStateDlg::CellClicked, this, [this](int state) {
         if (state == CellMissing)
             link_->LowerHelpTip(QStringLiteral("ClickToDown"));
@@ -195,9 +193,24 @@ void CShowContent::BuildControls() {
     LayoutControls();
 }
 
+void CShowContent::OnReadingEvent(const ReadingEvent& event) {
+    if (event.Message() == UM_READ_OP_DONE)
+        OnOperationDone(event.WParam(), event.LParam());
+    else if (event.Message() == UM_READ_NEW_PAGES)
+        OnNewPages(event.WParam(), event.LParam());
+}
+
+void CShowContent::RequestClose() {
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void CShowContent::HideWindow() {
+    hide();
+}
+
 void CShowContent::Open() {
     viewMode_ = link_->ModelViewMode();
-    link_->RequestReadOperation(OpOpen, 0);
+    link_->RequestReadOperation(this, OpOpen, 0);
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     editor_->setFocus();
@@ -490,18 +503,18 @@ void CShowContent::OnNewPages(int, int newestPage) {
 // --- navigation ---
 
 void CShowContent::Navigate(int operation) {
-    link_->RequestReadOperation(operation, 0);
+    link_->RequestReadOperation(this, operation, 0);
 }
 
 void CShowContent::PreviousPage() {
     if (hasPrevious_ != 0)
-        link_->RequestReadOperation(OpPrevious, 0);
+        link_->RequestReadOperation(this, OpPrevious, 0);
     link_->LowerHelpTip(QStringLiteral("TurnReadContent"));
 }
 
 void CShowContent::NextPage() {
     if (hasNext_ != 0)
-        link_->RequestReadOperation(OpNext, 0);
+        link_->RequestReadOperation(this, OpNext, 0);
     link_->LowerHelpTip(QStringLiteral("TurnReadContent"));
 }
 
@@ -514,7 +527,7 @@ void CShowContent::OnNewWindow(const QString& href) {
 
 void CShowContent::OnUserSetAnswer(int page) {
     if (isVisible() && page != firstPage_)
-        link_->RequestReadOperation(OpGotoPage, page);
+        link_->RequestReadOperation(this, OpGotoPage, page);
 }
 
 // --- filter modes ---
@@ -527,7 +540,7 @@ void CShowContent::SelectRadioOfMode(int mode) {
 void CShowContent::ApplyMode(int mode) {
     viewMode_ = mode;
     link_->SetModelViewMode(mode);
-    link_->RequestReadOperation(OpOpen, 0);
+    link_->RequestReadOperation(this, OpOpen, 0);
 }
 
 void CShowContent::OnRadioClicked(int mode) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reader/model/ReadingWindow.h"
 #include "reader/reading/PageRequests.h"
 #include "reader/reading/ShownPost.h"
 #include "reader/view/ReadingWindowLink.h"
@@ -38,7 +39,7 @@ struct ReadingWindowSetup {
 // the navigation, the six filter modes, the page state strip, the reply panel, refresh now,
 // the way to the thread on the forum and a discount recommendation at the side. It owns no
 // posts: its model decides the screens, and it renders them.
-class CShowContent : public CSkinDialogEx {
+class CShowContent : public CSkinDialogEx, public ReadingWindow {
     Q_OBJECT
 public:
     CShowContent(const ReadingWindowSetup& setup, ReadingWindowLink* link,
@@ -51,8 +52,14 @@ public:
     void SetUserName(const QString& name);
 
     // --- from the model ---
+    void OnReadingEvent(const ReadingEvent& event) override;
     void OnOperationDone(int operation, int result);
     void OnNewPages(int focusPageNo, int newestPage);
+
+    // --- from the window registry ---
+    // Closes from the event loop, as a posted close message would.
+    void RequestClose() override;
+    void HideWindow() override;
 
     // --- answers of the server, routed here by follow number ---
     void OnReplyAnswer(int result, const QString& message);

@@ -8,6 +8,7 @@
 #include <QString>
 
 class QWidget;
+class ReadingObserver;
 
 // One discount recommendation of the side panel.
 struct SideRecommendation {
@@ -23,7 +24,8 @@ struct SideRecommendation {
 class ReadingWindowLink : public ServerRequestSink, public FilterListReloader {
 public:
     // --- the thread's reading model; false or 0 when there is none ---
-    virtual int RequestReadOperation(int operation, int value) = 0;
+    // The model answers `window` with UM_READ_OP_DONE.
+    virtual int RequestReadOperation(ReadingObserver* window, int operation, int value) = 0;
     virtual bool GetScreen(ShownScreen& screen) = 0;
     virtual bool GetPageState(QList<int>& storedPages, int& startPage, int& endPage) = 0;
     virtual int ModelViewMode() = 0;

@@ -66,7 +66,7 @@ public:
 
     void QueueSmall(const SmallMessage&) override {}
     void ReloadList(int, int) override {}
-    int RequestReadOperation(int operation, int) override {
+    int RequestReadOperation(ReadingObserver*, int operation, int) override {
         QTimer::singleShot(10, [this, operation] { window->OnOperationDone(operation, 1); });
         return 1;
     }
@@ -76,9 +76,9 @@ public:
             for (const ThreadPost& post : SamplePage(page)) {
                 const bool starter = post.author == kStarter;
                 if (highlight_)
-                    screen.posts.append(ShownPost::Of(post, starter ? "#FF0000" : "#808080"));
+                    screen.posts.append(ShownPostOf(post, starter ? "#FF0000" : "#808080"));
                 else if (starter)
-                    screen.posts.append(ShownPost::Of(post));
+                    screen.posts.append(ShownPostOf(post));
             }
         screen.previousPage = 36;
         screen.nextPage = 40;

@@ -41,7 +41,7 @@ class FakeLink : public ReadingWindowLink {
 public:
     void QueueSmall(const SmallMessage& message) override { sent.push_back(message); }
     void ReloadList(int, int listNo) override { reloads.append(listNo); }
-    int RequestReadOperation(int operation, int value) override {
+    int RequestReadOperation(ReadingObserver*, int operation, int value) override {
         operations.push_back({operation, value});
         return 1;
     }
@@ -116,7 +116,7 @@ protected:
         for (int page = first; page <= last; ++page)
             for (int n = 0; n < 2; ++n)
                 link.screen.posts.append(
-                    ShownPost::Of(PostOf(page, n), n == 0 ? "#FF0000" : "#808080"));
+                    ShownPostOf(PostOf(page, n), n == 0 ? "#FF0000" : "#808080"));
         link.screen.previousPage = previous;
         link.screen.nextPage = next;
         link.screen.startPage = first;
@@ -249,7 +249,7 @@ TEST_F(ShowContentTest, NewPostsAreAppendedWithoutReloading) {
     // Hidden windows ignore new pages.
     window->hide();
     SetScreen(38, 40, 37, 0);
-    link.screen.posts.append(ShownPost::Of(PostOf(41, 0)));
+    link.screen.posts.append(ShownPostOf(PostOf(41, 0)));
     window->OnNewPages(kFocus, 41);
     EXPECT_EQ(window->ShownPostList().size(), 6);
 }
