@@ -551,7 +551,7 @@ void CShowContent::OnRadioClicked(int mode) {
         link_->LowerHelpTip(QStringLiteral("ChangeViewModel"));
         return;
     }
-    if (link_->RunListDialog(this, mode)) {
+    if (link_->RunListDialog(this, mode, setup_.dbFile, setup_.starter, setup_.focusPageNo)) {
         if (mode == ChosenWordsList)
             link_->ReloadList(setup_.focusPageNo, ChosenWordsList);
         ApplyMode(mode);

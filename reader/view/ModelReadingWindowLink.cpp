@@ -2,6 +2,7 @@
 
 #include "reader/model/ReadingModelRegistry.h"
 #include "reader/reading/SomeBodyRules.h"
+#include "reader/view/CSetSomeBodyDlg.h"
 
 ModelReadingWindowLink::ModelReadingWindowLink(ReadingModelRegistry& models, int focusPageNo)
     : models_(models), focusPageNo_(focusPageNo) {}
@@ -55,4 +56,10 @@ void ModelReadingWindowLink::ReloadList(int focusPageNo, int listNo) {
     default:
         break;
     }
+}
+
+bool ModelReadingWindowLink::RunListDialog(QWidget* parent, int mode, const QString& dbFile,
+                                           const QString& starter, int focusPageNo) {
+    CSetSomeBodyDlg dialog(mode, dbFile, starter, focusPageNo, this, parent);
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -18,6 +18,9 @@ public:
     void SetModelViewMode(int mode) override;
     // 2 and 3 reload the chosen people, 4 the blocked people, 5 the chosen words.
     void ReloadList(int focusPageNo, int listNo) override;
+    // CSetSomeBodyDlg, reloading the model's list on OK.
+    bool RunListDialog(QWidget* parent, int mode, const QString& dbFile, const QString& starter,
+                       int focusPageNo) override;
 
 protected:
     ReadingModelRegistry& models_;

@@ -39,8 +39,9 @@ public:
     virtual bool IsLoggedIn() = 0;
     // Runs the login dialog modally over `parent`.
     virtual void RunLogin(QWidget* parent) = 0;
-    // The list dialog of a filter mode (2 to 5), run modally; true on OK.
-    virtual bool RunListDialog(QWidget* parent, int mode) = 0;
+    // The list dialog of a filter mode (2 to 5) for the thread, run modally; true on OK.
+    virtual bool RunListDialog(QWidget* parent, int mode, const QString& dbFile,
+                               const QString& starter, int focusPageNo) = 0;
     virtual void LowerHelpTip(const QString& name) = 0;
     // Opens an address with the system's handler.
     virtual void OpenAddress(const QString& address) = 0;

@@ -94,7 +94,9 @@ public:
     void QueueReply(const QString&) override {}
     bool IsLoggedIn() override { return true; }
     void RunLogin(QWidget*) override {}
-    bool RunListDialog(QWidget*, int) override { return false; }
+    bool RunListDialog(QWidget*, int, const QString&, const QString&, int) override {
+        return false;
+    }
     void LowerHelpTip(const QString&) override {}
     void OpenAddress(const QString&) override {}
     bool PickRecommendation(SideRecommendation&) override { return false; }

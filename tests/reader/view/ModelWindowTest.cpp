@@ -22,7 +22,6 @@ public:
     void QueueReply(const QString&) override {}
     bool IsLoggedIn() override { return false; }
     void RunLogin(QWidget*) override {}
-    bool RunListDialog(QWidget*, int) override { return true; }
     void LowerHelpTip(const QString&) override {}
     void OpenAddress(const QString&) override {}
     bool PickRecommendation(SideRecommendation&) override { return false; }

@@ -63,7 +63,7 @@ public:
         ++logins;
         loggedIn = loginSucceeds;
     }
-    bool RunListDialog(QWidget*, int m) override {
+    bool RunListDialog(QWidget*, int m, const QString&, const QString&, int) override {
         dialogs.append(m);
         return dialogAnswer;
     }
