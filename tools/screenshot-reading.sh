@@ -9,7 +9,7 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 export QUILLMERE_HOME="$home"
 [ "$(id -u)" = 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
-for mode in highlight filter; do
+for mode in highlight filter people; do
     xvfb-run -a -s "-screen 0 920x690x24" \
         build/bin/QuillmereReadingPreview "$out/reading-$mode.png" "$mode"
     echo "$out/reading-$mode.png"

@@ -1,8 +1,9 @@
 // The reading window on a sample thread, for looking at it:
-//   QuillmereReadingPreview OUT.png [highlight|filter]
+//   QuillmereReadingPreview OUT.png [highlight|filter|people]
 // The home comes from $QUILLMERE_HOME (a throw-away one: a thread database is written into
 // it). The screen is grabbed once the posts and pictures are drawn.
 #include "common/ProgramDirectory.h"
+#include "reader/view/CSetSomeBodyDlg.h"
 #include "reader/view/CShowContent.h"
 #include "reader/view/CShowCtl.h"
 #include "store/ThreadDatabase.h"
@@ -130,6 +131,19 @@ int main(int argc, char** argv) {
     SaveImageInfo(db, {{37, first.author, first.time, 0, address}});
     SaveImageData(db, {{37, first.author, first.time, 0, address}});
     WriteImageData(db, address, PicturePng(QStringLiteral("河边的茶馆"), QColor(70, 120, 160)));
+
+    if (QByteArray(argv[2 < argc ? 2 : 1]) == "people") {
+        // The list dialog of "高亮某些人" over a thread with two chosen people.
+        SaveSomeBodyList(db, {kStarter, QStringLiteral("老树新芽")}, 2);
+        CSetSomeBodyDlg dialog(3, db, kStarter, 1, nullptr);
+        dialog.move(40, 40);
+        dialog.show();
+        QTimer::singleShot(1500, [&] {
+            const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(out);
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+        return app.exec();
+    }
 
     PreviewLink link(db, highlight);
     ReadingWindowSetup setup{
