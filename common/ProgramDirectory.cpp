@@ -82,9 +82,23 @@ QString LockDirectory() {
     return dir;
 }
 
+// The first delivered reading document: its body began with a line break, so the post view
+// never found it ready. A home that still holds it unchanged gets the current one.
+const QByteArray kFirstShowHtml =
+    "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>Quillmere</title>\n"
+    "</head>\n<body>\n</body>\n</html>\n";
+
 void EnsureDeliveredFiles() {
     Q_INIT_RESOURCE(common_files);
     const QString target = ProgramDirectory() + QStringLiteral("Show.html");
+    {
+        QFile existing(target);
+        if (existing.open(QIODevice::ReadOnly) && existing.size() == kFirstShowHtml.size() &&
+            existing.readAll() == kFirstShowHtml) {
+            existing.close();
+            QFile::remove(target);
+        }
+    }
     if (!QFile::exists(target) && QFile::copy(QStringLiteral(":/quillmere/Show.html"), target))
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                           QFile::ReadOther);
