@@ -2,11 +2,14 @@
 
 #include "common/ChannelSocketPath.h"
 #include "common/Log.h"
+#include "common/ProcessInstance.h"
 
 #include <QFile>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -29,18 +32,25 @@ private:
     int fd_;
 };
 
+// Connects without ever blocking: a listener whose queue of unaccepted connections is full
+// (a peer that has stopped accepting) answers EAGAIN at once instead of holding this thread.
+// -1 with errno set on failure.
 int connectTo(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     sockaddr_un address{};
-    if (name.isEmpty() || name.size() >= static_cast<int>(sizeof address.sun_path))
+    if (name.isEmpty() || name.size() >= static_cast<int>(sizeof address.sun_path)) {
+        errno = ENAMETOOLONG;
         return -1;
+    }
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, name.constData(), static_cast<size_t>(name.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return -1;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        const int error = errno;
         ::close(fd);
+        errno = error;
         return -1;
     }
     // A listener of another user (one who took the socket's place) gets nothing, least of
@@ -48,17 +58,39 @@ int connectTo(const QString& path) {
     if (!PeerIsSameUser(fd)) {
         ::close(fd);
         Log(QStringLiteral("Channel peer of another user refused: ") + path, LogError);
+        errno = EACCES;
         return -1;
     }
     return fd;
 }
 
-bool sendAll(int fd, const void* data, size_t size) {
+// Waits until the descriptor is ready for `events` or the deadline passes.
+bool waitReady(int fd, short events, std::chrono::steady_clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd entry{fd, events, 0};
+        const int n = ::poll(&entry, 1, static_cast<int>(left.count()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        return n > 0;
+    }
+}
+
+bool sendAll(int fd, const void* data, size_t size,
+             std::chrono::steady_clock::time_point deadline) {
     const auto* p = static_cast<const unsigned char*>(data);
     while (size > 0) {
         const ssize_t n = ::send(fd, p, size, MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!waitReady(fd, POLLOUT, deadline))
+                return false;
+            continue;
+        }
         if (n <= 0)
             return false;
         p += n;
@@ -83,9 +115,7 @@ CommandChannel::~CommandChannel() {
 }
 
 CommandChannel& CommandChannel::Process() {
-    // Never destroyed: the sender thread ends with the process.
-    static CommandChannel* channel = new CommandChannel;
-    return *channel;
+    return *ProcessInstance<CommandChannel>::Get();
 }
 
 void CommandChannel::StartChannel(const QString& peerTitle) {
@@ -135,7 +165,8 @@ int CommandChannel::FindPeer() const {
         path = peerPath_;
     }
     SocketFd fd(connectTo(path));
-    return fd.get() >= 0 ? PeerFound : PeerMissing;
+    // A listener that does not take connections now still exists.
+    return fd.get() >= 0 || errno == EAGAIN ? PeerFound : PeerMissing;
 }
 
 int CommandChannel::Deliver(const PendingRecord& record) const {
@@ -148,16 +179,22 @@ int CommandChannel::Deliver(const PendingRecord& record) const {
     }
     SocketFd fd(connectTo(path));
     if (fd.get() < 0)
-        return PeerMissing;
+        return errno == EAGAIN ? PeerSilent : PeerMissing;
+    // A peer that takes the record but never answers (hung, stopped) must not hold the
+    // channel: past the bound the record counts as not delivered and is tried again.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(ackTimeoutMs_.load());
     const uint32_t length = static_cast<uint32_t>(record.size); // little-endian host
-    if (!sendAll(fd.get(), &length, sizeof length) ||
-        !sendAll(fd.get(), record.bytes->bytes, length))
-        return PeerMissing;
+    if (!sendAll(fd.get(), &length, sizeof length, deadline) ||
+        !sendAll(fd.get(), record.bytes->bytes, length, deadline))
+        return std::chrono::steady_clock::now() >= deadline ? PeerSilent : PeerMissing;
     // The peer answers once its handler has returned; no answer means not delivered.
     unsigned char ack = 0;
     for (;;) {
+        if (!waitReady(fd.get(), POLLIN, deadline))
+            return PeerSilent;
         const ssize_t n = ::recv(fd.get(), &ack, 1, 0);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         return n == 1 ? PeerFound : PeerMissing;
     }
@@ -190,13 +227,19 @@ void CommandChannel::DrainQueue(std::deque<PendingRecord>& queue) {
             stateChanged_.notify_all();
             continue;
         }
-        std::function<void(int)> callback;
-        {
-            std::lock_guard lock(mutex_);
-            callback = peerMissing_;
+        if (result == PeerSilent) {
+            // The peer is there but did not answer: retried like a missing peer, without
+            // the callback, which would restart or end a program that still runs.
+            Log(QStringLiteral("SendData no answer = ") + CommandName(record.code), LogWarn);
+        } else {
+            std::function<void(int)> callback;
+            {
+                std::lock_guard lock(mutex_);
+                callback = peerMissing_;
+            }
+            if (callback)
+                callback(result);
         }
-        if (callback)
-            callback(result);
         {
             std::lock_guard lock(mutex_);
             queue.push_front(std::move(record));

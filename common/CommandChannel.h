@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -26,7 +27,8 @@ public:
     CommandChannel(const CommandChannel&) = delete;
     CommandChannel& operator=(const CommandChannel&) = delete;
 
-    // The channel of this process; it lives until the process ends.
+    // The channel of this program, held by the program's owner (ProcessInstance) while it
+    // lives.
     static CommandChannel& Process();
 
     void StartChannel(const QString& peerTitle);
@@ -43,6 +45,10 @@ public:
 
     int RetryIntervalMs() const { return retryIntervalMs_; }
 
+    // How long the peer may take to acknowledge a record before the attempt counts as not
+    // delivered (the peer's handler runs before it answers).
+    void SetAckTimeoutMs(int ms) { ackTimeoutMs_ = ms; }
+
 private:
     struct PendingRecord {
         std::shared_ptr<const LargeMessage> bytes; // small records use the first 20 bytes
@@ -53,7 +59,9 @@ private:
     void SenderLoop();
     // Delivers the first record of one queue until that queue is empty (or the channel stops).
     void DrainQueue(std::deque<PendingRecord>& queue);
-    // One delivery attempt: 0 delivered, else the lookup result that failed.
+    // Internal result of an attempt whose peer exists but did not acknowledge in time.
+    static constexpr int PeerSilent = 3;
+    // One delivery attempt: 0 delivered, else the lookup result that failed, or PeerSilent.
     int Deliver(const PendingRecord& record) const;
     void Queue(std::deque<PendingRecord>& queue, PendingRecord record, bool atFront);
     void SleepRetry();
@@ -70,4 +78,5 @@ private:
     std::function<void(int)> peerMissing_;
     std::thread sender_;
     int retryIntervalMs_ = 1000;
+    std::atomic<int> ackTimeoutMs_{10000};
 };

@@ -28,7 +28,6 @@ char noticeArg1[4096];
 char noticeArg2[1024];
 QString dumpPathText;
 std::atomic<bool> installed{false};
-std::atomic<bool> watcherRunning{false};
 std::atomic<int> inHandler{0};
 
 void writeText(int fd, const char* text) {
@@ -201,16 +200,25 @@ void InstallCrashHandler() {
 
     for (int signal : kSignals)
         installHandler(signal);
-
-    watcherRunning = true;
-    std::thread([] {
-        while (watcherRunning.load()) {
-            EnsureCrashHandlers();
-            std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        }
-    }).detach();
 }
 
-void ReleaseCrashHandlerLock() {
-    watcherRunning = false;
+CrashHandlerWatch::CrashHandlerWatch() {
+    thread_ = std::thread([this] {
+        std::unique_lock lock(mutex_);
+        while (!ending_) {
+            lock.unlock();
+            EnsureCrashHandlers();
+            lock.lock();
+            wake_.wait_for(lock, std::chrono::milliseconds(500), [this] { return ending_; });
+        }
+    });
+}
+
+CrashHandlerWatch::~CrashHandlerWatch() {
+    {
+        std::lock_guard lock(mutex_);
+        ending_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
 }

@@ -11,10 +11,18 @@
 
 namespace {
 
-std::mutex logMutex;
+// Any thread may log until the very end of the process, after every owner has gone, so the
+// list and its lock are never destroyed.
+struct LogStore {
+    std::mutex mutex;
+    std::deque<LogEntry> entries;
+};
+LogStore& store() {
+    static LogStore* const kept = new LogStore;
+    return *kept;
+}
 std::deque<LogEntry>& entries() {
-    static std::deque<LogEntry> list;
-    return list;
+    return store().entries;
 }
 
 QString levelTag(int level) {
@@ -62,7 +70,7 @@ void Log(const QString& message, int level) {
         --keep;
     entry.message = message.left(keep);
     entry.line = BuildLogLine(entry.time, level, entry.message);
-    std::lock_guard lock(logMutex);
+    std::lock_guard lock(store().mutex);
     auto& list = entries();
     list.push_back(std::move(entry));
     if (list.size() > static_cast<size_t>(kMaxLogEntries))
@@ -78,7 +86,7 @@ void LogFormat(int level, const char* format, int first, int second) {
 }
 
 bool WriteLogFile(const QString& fileName) {
-    std::lock_guard lock(logMutex);
+    std::lock_guard lock(store().mutex);
     QFile file(JoinPath(ProgramDirectory(), fileName));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
@@ -91,12 +99,12 @@ bool WriteLogFile(const QString& fileName) {
 }
 
 QList<LogEntry> LogEntries() {
-    std::lock_guard lock(logMutex);
+    std::lock_guard lock(store().mutex);
     return QList<LogEntry>(entries().begin(), entries().end());
 }
 
 QList<QString> LogLinesContaining(const QString& part) {
-    std::lock_guard lock(logMutex);
+    std::lock_guard lock(store().mutex);
     QList<QString> lines;
     for (const LogEntry& entry : entries())
         if (entry.message.contains(part))
@@ -105,6 +113,6 @@ QList<QString> LogLinesContaining(const QString& part) {
 }
 
 void ClearLog() {
-    std::lock_guard lock(logMutex);
+    std::lock_guard lock(store().mutex);
     entries().clear();
 }

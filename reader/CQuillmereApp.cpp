@@ -1,6 +1,5 @@
 #include "reader/CQuillmereApp.h"
 
-#include "common/CrashHandler.h"
 #include "common/ProgramDirectory.h"
 #include "common/SingleInstance.h"
 #include "common/TerminationSignals.h"
@@ -29,7 +28,5 @@ int CQuillmereApp::Run(int argc, char** argv) {
     window.show();
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::Requested, &window, &QWidget::close);
-    const int result = app.exec();
-    ReleaseCrashHandlerLock();
-    return result;
+    return app.exec();
 }

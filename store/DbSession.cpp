@@ -38,6 +38,9 @@ bool DbSession::Open(const QString& databaseName, int lockWaitMs, DbError& error
         Log(message, LogError);
         return false;
     }
+    // Our own accesses are serialised by the lock; another SQLite client of the file (a backup,
+    // the sqlite3 shell, a script) is not, and is waited for rather than failing at once.
+    sqlite3_busy_timeout(connection_.get(), kBusyTimeoutMs);
     return true;
 }
 

@@ -6,6 +6,9 @@
 
 #include <QString>
 
+// How long a statement waits for another SQLite client of the file before it fails.
+inline constexpr int kBusyTimeoutMs = 5000;
+
 // The full path of a database name: a name starting with "/" as given, else in the home.
 QString DatabasePath(const QString& databaseName);
 // The name of the cross-process lock of a database file: its file name.

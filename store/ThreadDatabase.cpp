@@ -362,7 +362,9 @@ bool ReadImageState(const QString& dbFile, const QString& address, PictureState&
 }
 
 bool RecordImageDownload(const QString& dbFile, const QString& address, bool succeeded,
-                         const QByteArray& bytes) {
+                         const QByteArray& bytes, bool* stored) {
+    if (stored)
+        *stored = false;
     PictureState state;
     bool found = false;
     if (!QueryImageState(dbFile, address, state, found))
@@ -370,8 +372,10 @@ bool RecordImageDownload(const QString& dbFile, const QString& address, bool suc
     if (!found)
         return true; // not one of this thread's pictures
     if (succeeded) {
-        if (state.getOK != 1)
-            WriteImageData(dbFile, address, bytes);
+        if (state.getOK != 1 && !WriteImageData(dbFile, address, bytes))
+            return false;
+        if (stored)
+            *stored = true;
         return true;
     }
     if (state.getOK == 0 && state.getNum > 0)

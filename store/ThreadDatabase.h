@@ -46,8 +46,9 @@ bool SaveImageData(const QString& dbFile, const QList<ThreadPicture>& pictures);
 // The state of one address; true with `state` untouched when the address has no row.
 bool ReadImageState(const QString& dbFile, const QString& address, PictureState& state);
 // Stores a downloaded picture, or spends one of its two attempts when the download failed.
+// `stored` (when given) tells whether the picture's bytes are now in the file.
 bool RecordImageDownload(const QString& dbFile, const QString& address, bool succeeded,
-                         const QByteArray& bytes);
+                         const QByteArray& bytes, bool* stored = nullptr);
 // Stores the bytes and marks the picture fetched; false when nothing was written.
 bool WriteImageData(const QString& dbFile, const QString& address, const QByteArray& bytes);
 bool ListImageStates(const QString& dbFile, QList<PictureState>& states);

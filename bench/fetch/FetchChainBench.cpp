@@ -57,7 +57,7 @@ public:
     }
 
     ~Chain() {
-        StopAllThreads(15000);
+        threads_.StopAll(15000);
         server_.stop();
         if (serverThread_.joinable())
             serverThread_.join();
@@ -83,7 +83,7 @@ private:
         serverThread_ = std::thread([this] { server_.listen_after_bind(); });
         while (!server_.is_running())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        StartFetchThreads(nullptr, 0);
+        StartFetchThreads(threads_, nullptr, 0);
         // Let every consumer reach its idle wait, so the first measured page finds them asleep.
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
@@ -96,6 +96,8 @@ private:
     std::mutex mutex_;
     std::condition_variable done_;
     int remaining_ = 0;
+    FetchQueues queues_;
+    ThreadRegistry threads_;
 };
 
 // Pages per second with seven fetch threads and four loaders busy.

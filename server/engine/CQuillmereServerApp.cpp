@@ -1,40 +1,21 @@
 #include "server/engine/CQuillmereServerApp.h"
 
-#include "common/CrashHandler.h"
 #include "common/Log.h"
 #include "common/ProgramDirectory.h"
 #include "common/Settings.h"
 #include "common/SingleInstance.h"
 #include "common/TerminationSignals.h"
-#include "common/ThreadRegistry.h"
 #include "server/engine/CQuillmereServerDlg.h"
 #include "server/engine/FollowWorkflow.h"
 #include "server/engine/LoginReply.h"
 #include "server/engine/OnDemandPages.h"
 #include "server/engine/PageWalk.h"
-#include "server/engine/PictureDownloads.h"
-#include "server/engine/StartupRefresh.h"
-#include "server/fetch/FetchQueues.h"
-#include "server/fetch/FetchThreads.h"
 #include "server/fetch/web/NavigatingLoader.h"
 #include "store/CatalogueFile.h"
 
 #include <QApplication>
 
 #include <thread>
-
-namespace {
-std::atomic<int> loginCancel{0};
-std::atomic<bool> pictureModule{true};
-} // namespace
-
-std::atomic<int>& LoginCancelFlag() {
-    return loginCancel;
-}
-
-bool PictureModuleOn() {
-    return pictureModule.load();
-}
 
 void CQuillmereServerApp::FillDispatchTable() {
     using Small = CommandDispatcher;
@@ -63,7 +44,8 @@ void CQuillmereServerApp::FillDispatchTable() {
         const SmallMessage m = Small::SmallOf(r);
         PrioritisePictures(m.a, m.b, m.c);
     });
-    dispatcher_.Set(CDTLoginCancel, [](const LargeMessage&) { loginCancel = 1; });
+    dispatcher_.Set(CDTLoginCancel,
+                    [this](const LargeMessage&) { runtime_.Engine().loginCancel = 1; });
 }
 
 int CQuillmereServerApp::Run(int argc, char** argv) {
@@ -72,6 +54,9 @@ int CQuillmereServerApp::Run(int argc, char** argv) {
     if (!instance.IsFirst())
         return 0;
 
+    // No window is ever shown: the offscreen platform keeps the server independent of the
+    // desktop's display, which may go away under it (its web page works there too).
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     PrepareWebEngine();
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
@@ -79,15 +64,14 @@ int CQuillmereServerApp::Run(int argc, char** argv) {
     EnsureCatalogueFile();
     // The runtime locale stays as it is: every text this program writes is UTF-8.
 
-    SetPictureStore(PictureDownloaded);
-    NavigatingLoaderOptions navigation;
-    navigation.loginCancelFlag = &loginCancel;
-    StartFetchThreads([navigation] { StartNavigatingLoaderThread(navigation); });
-    pictureModule = ReadSettingInt(QStringLiteral("ModuleValid"), QStringLiteral("GetImg"), 1) != 0;
-    QueueVersionCheck();
-    // Tests shorten the guard's five minutes; nothing else reads these.
+    ServerRuntimeOptions options;
+    options.picturesOn =
+        ReadSettingInt(QStringLiteral("ModuleValid"), QStringLiteral("GetImg"), 1) != 0;
+    // Tests shorten the guard's five minutes; nothing else reads this.
     const int guardMs = qEnvironmentVariableIntValue("QUILLMERE_GUARD_INTERVAL_MS");
-    StartBeginRenovateTianya(30, guardMs > 0 ? guardMs : 300000);
+    if (guardMs > 0)
+        options.guardIntervalMs = guardMs;
+    runtime_.Start(options);
     FillDispatchTable();
 
     CQuillmereServerDlg window(dispatcher_);
@@ -95,21 +79,21 @@ int CQuillmereServerApp::Run(int argc, char** argv) {
         QMetaObject::invokeMethod(
             &window, [&window] { window.reject(); }, Qt::QueuedConnection);
     });
-    if (!window.Initialise())
-        return 1;
-    QObject::connect(&window, &QDialog::finished, &app, &QCoreApplication::quit);
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::Requested, &window,
-                     [&window] { window.RequestCloseOnce(); });
-    app.exec();
+    const bool listening = window.Initialise();
+    if (listening) {
+        QObject::connect(&window, &QDialog::finished, &app, &QCoreApplication::quit);
+        TerminationSignals termination;
+        QObject::connect(&termination, &TerminationSignals::Requested, &window,
+                         [&window] { window.RequestCloseOnce(); });
+        app.exec();
+    }
 
-    StopAllThreads(15000);
+    runtime_.Stop(15000);
     // The navigating loader hands its web page to this thread for deletion; run that now,
     // while the application lives, so the page goes before its profile and the profile
     // writes its cookies.
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ReleaseCrashHandlerLock();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    return 0;
+    return listening ? 0 : 1;
 }

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "server/engine/CommandDispatcher.h"
-
-#include <atomic>
+#include "server/engine/ServerRuntime.h"
 
 // The server program: single instance, the dispatch table, the hidden main window, and the
-// orderly end (threads stopped, lock released).
+// orderly end (threads stopped, lock released). Its workers belong to the runtime that main
+// holds.
 class CQuillmereServerApp {
 public:
+    explicit CQuillmereServerApp(ServerRuntime& runtime) : runtime_(runtime) {}
+
     // Runs the server until its main window ends; the process exit code.
     int Run(int argc, char** argv);
 
@@ -16,10 +18,6 @@ public:
 private:
     void FillDispatchTable();
 
+    ServerRuntime& runtime_;
     CommandDispatcher dispatcher_;
 };
-
-// Set when the reader's login dialog closes without a login; read by the navigating loader.
-std::atomic<int>& LoginCancelFlag();
-// The picture module switch read at start (ModuleValid/GetImg, default 1).
-bool PictureModuleOn();

@@ -1,8 +1,9 @@
 #include "server/engine/FollowedThreads.h"
 
+#include "server/engine/EngineState.h"
+
 FollowedThreads& FollowedThreads::Instance() {
-    static FollowedThreads list;
-    return list;
+    return EngineState::Current().follows;
 }
 
 bool FollowedThreads::Load() {

@@ -12,6 +12,7 @@
 // reader deletes stay here until the next reload.
 class FollowedThreads {
 public:
+    // The running server's list (its EngineState).
     static FollowedThreads& Instance();
 
     // Replaces the list with the catalogue's rows; false (list unchanged) when it cannot be read.

@@ -7,10 +7,10 @@
 #include "server/engine/VersionCheck.h"
 #include "server/fetch/FetchQueues.h"
 #include "server/fetch/WebpageInfo.h"
-#include "server/parse/forms/LoginForm.h"
-#include "server/parse/forms/ReplyForm.h"
-#include "server/parse/forms/VerificationPicture.h"
-#include "server/parse/forms/VersionTable.h"
+#include "server/fetch/forms/LoginForm.h"
+#include "server/fetch/forms/ReplyForm.h"
+#include "server/fetch/forms/VerificationPicture.h"
+#include "server/fetch/forms/VersionTable.h"
 #include "store/Catalogue.h"
 
 namespace {

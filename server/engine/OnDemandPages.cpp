@@ -1,4 +1,5 @@
 #include "server/engine/OnDemandPages.h"
+#include "server/engine/EngineState.h"
 
 #include "common/CommandChannel.h"
 #include "common/Log.h"
@@ -66,7 +67,7 @@ void chosenPageDone(WebpageInfo& request, bool& busy) {
         });
         return;
     }
-    if (!StorePage(request, info))
+    if (!StorePage(request, info, EngineState::Current().picturesOn.load()))
         return;
     sendSmall(CDTNewGetWebpage, request.task.followNumber, info.currentPage, 0, 0, true);
     if (info.currentPage == wanted)

@@ -5,7 +5,7 @@
 #include "common/CommandChannel.h"
 #include "common/Log.h"
 #include "common/ThreadRegistry.h"
-#include "server/engine/CQuillmereServerApp.h"
+#include "server/engine/EngineState.h"
 #include "server/engine/FollowedThreads.h"
 #include "server/engine/PictureDownloads.h"
 #include "server/engine/WalkPlanner.h"
@@ -14,8 +14,6 @@
 #include "server/fetch/WebpageInfo.h"
 #include "server/parse/CParseWebpage.h"
 #include "store/ThreadDatabase.h"
-
-#include <thread>
 
 namespace {
 
@@ -127,17 +125,17 @@ void QueueGuardPass() {
     });
 }
 
-void StartRenovateGuardThread(int intervalMs) {
-    std::thread([intervalMs] {
+bool StartRenovateGuardThread(ThreadRegistry& threads, int intervalMs) {
+    return threads.Start([&threads, intervalMs] {
         ThreadBegin(QStringLiteral("RenovateGuardThread"));
         for (;;) {
-            GuardWakeEvent().WaitFor(intervalMs);
+            threads.GuardWake().WaitFor(intervalMs);
             if (StopRequested())
                 break;
             QueueGuardPass();
         }
         ThreadEnd(QStringLiteral("RenovateGuardThread"));
-    }).detach();
+    });
 }
 
 void RefreshOne(int focusPageNo) {
@@ -166,7 +164,7 @@ void StartNewFollow(const WebpageInfo& request) {
     }
 }
 
-bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info) {
+bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info, bool picturesOn) {
     auto parser = CreateParser(info.layout, request.Document, request.address, info);
     QList<PostRecord> posts;
     QList<PictureRecord> pictures;
@@ -178,7 +176,7 @@ bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info) {
     for (const PostRecord& post : posts)
         rows.append({info.currentPage, post.author, post.time, post.content});
     QList<ThreadPicture> shown;
-    if (PictureModuleOn()) {
+    if (picturesOn) {
         shown.reserve(pictures.size());
         for (const PictureRecord& p : pictures)
             shown.append({p.pageNo, p.author, p.time, p.index, p.address});
@@ -262,7 +260,7 @@ void WalkPage(WebpageInfo& request, bool&, bool) {
         }
     }
 
-    if (!StorePage(request, info)) {
+    if (!StorePage(request, info, EngineState::Current().picturesOn.load())) {
         // Nothing was stored, so the reader is not told and the chain ends; the next
         // refresh starts again from the newest stored page.
         Log(QStringLiteral("Store webpage failed: ") + request.address, LogError);

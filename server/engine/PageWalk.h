@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ThreadRegistry.h"
 #include "server/fetch/PageTask.h"
 #include "server/parse/ParsedPageInfo.h"
 
@@ -9,8 +10,9 @@ struct WebpageInfo;
 // and queues the next pages by the request's task type.
 void WalkPage(WebpageInfo& request, bool& busy, bool timedOut);
 
-// Stores a parsed page with its posts and pictures and queues the new pictures.
-bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info);
+// Stores a parsed page with its posts and, when the picture module is on, its pictures, and
+// queues the new pictures.
+bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info, bool picturesOn);
 
 // Reads the catalogue into the server's follow list.
 bool LoadFollowedThreads();
@@ -21,7 +23,8 @@ void RefreshOne(int focusPageNo);
 // After a follow was stored: reloads the list and starts its walk from the first page.
 void StartNewFollow(const WebpageInfo& request);
 // The refresh guard thread: every five minutes (or when woken) refreshes every follow.
-void StartRenovateGuardThread(int intervalMs = 300000);
+// Started on the registry, which wakes it at a stop.
+bool StartRenovateGuardThread(ThreadRegistry& threads, int intervalMs = 300000);
 // One guard pass: the newest stored page of every follow at the front (type 5).
 void QueueGuardPass();
 

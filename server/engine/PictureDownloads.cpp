@@ -1,6 +1,7 @@
 #include "server/engine/PictureDownloads.h"
 
 #include "common/CommandChannel.h"
+#include "common/Log.h"
 #include "server/fetch/FetchQueues.h"
 #include "server/fetch/WebpageInfo.h"
 #include "store/ThreadDatabase.h"
@@ -30,8 +31,16 @@ void PictureDownloaded(WebpageInfo& request) {
         RecordImageDownload(db, request.address, false, {});
         return;
     }
-    RecordImageDownload(db, request.address, true, request.body);
+    bool stored = false;
+    const bool recorded = RecordImageDownload(db, request.address, true, request.body, &stored);
     request.body.clear();
+    // The reader reads the picture from the file as soon as it hears of it: a picture that
+    // could not be written stays not downloaded and is not announced.
+    if (!recorded || !stored) {
+        if (!recorded)
+            Log(QStringLiteral("Store picture failed: ") + request.address, LogError);
+        return;
+    }
     QList<PicturePost> posts;
     FindImagePosts(db, request.address, posts);
     CommandChannel::Process().QueueLarge(

@@ -6,10 +6,8 @@
 #include "server/engine/VersionCheck.h"
 #include "server/fetch/FetchQueues.h"
 
-#include <thread>
-
-void StartBeginRenovateTianya(int versionTries, int guardIntervalMs) {
-    std::thread([versionTries, guardIntervalMs] {
+bool StartBeginRenovateTianya(ThreadRegistry& threads, int versionTries, int guardIntervalMs) {
+    return threads.Start([&threads, versionTries, guardIntervalMs] {
         ThreadBegin(QStringLiteral("BeginRenovateTianya"));
         if (WaitForVersionCheck(versionTries)) {
             PageTask front;
@@ -20,8 +18,8 @@ void StartBeginRenovateTianya(int versionTries, int guardIntervalMs) {
             QueueDownload(DiscountPageAddress(), discount, DiscountPageDone, true);
             if (LoadFollowedThreads())
                 RefreshAllOnStart();
-            StartRenovateGuardThread(guardIntervalMs);
+            StartRenovateGuardThread(threads, guardIntervalMs);
         }
         ThreadEnd(QStringLiteral("BeginRenovateTianya"));
-    }).detach();
+    });
 }

@@ -1,12 +1,12 @@
 #include "server/engine/VersionCheck.h"
 
 #include "common/ThreadRegistry.h"
+#include "server/engine/EngineState.h"
 
 #include <thread>
 
 std::atomic<int>& ServerVersionState() {
-    static std::atomic<int> state{VersionPending};
-    return state;
+    return EngineState::Current().versionState;
 }
 
 bool WaitForVersionCheck(int tries, int intervalMs) {

@@ -1,8 +1,9 @@
 #include "server/engine/WalkTracker.h"
 
+#include "server/engine/EngineState.h"
+
 WalkTracker& WalkTracker::Instance() {
-    static WalkTracker tracker;
-    return tracker;
+    return EngineState::Current().walks;
 }
 
 void WalkTracker::Begin(const QString& databaseFile) {

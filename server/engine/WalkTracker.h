@@ -15,6 +15,7 @@
 // kept until the thread's last request in flight has ended.
 class WalkTracker {
 public:
+    // The running server's tracker (its EngineState).
     static WalkTracker& Instance();
 
     void Begin(const QString& databaseFile);

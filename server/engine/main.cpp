@@ -6,6 +6,8 @@ int main(int argc, char** argv) {
     KeepFreedMemoryForReuse();
     if (!BeginProgram(argc, argv))
         return 1;
-    CQuillmereServerApp server;
+    // Outlives everything the program starts and goes before any static.
+    ServerRuntime runtime;
+    CQuillmereServerApp server(runtime);
     return server.Run(argc, argv);
 }

@@ -5,13 +5,8 @@
 #include "server/fetch/FetchQueues.h"
 
 #include <atomic>
-#include <mutex>
-#include <thread>
 
 namespace {
-
-std::mutex limitsMutex;
-FetchLimits limits;
 
 const QString kThreadName = QStringLiteral("BeginGetWebpageDirect");
 
@@ -57,13 +52,11 @@ private:
 } // namespace
 
 void SetDirectFetchLimits(const FetchLimits& value) {
-    std::lock_guard lock(limitsMutex);
-    limits = value;
+    FetchQueues::Current()->SetLimits(value);
 }
 
 FetchLimits DirectFetchLimits() {
-    std::lock_guard lock(limitsMutex);
-    return limits;
+    return FetchQueues::Current()->Limits();
 }
 
 void ProcessDirectRequest(WebpageInfo& request, std::vector<char>& workBuffer) {
@@ -123,6 +116,6 @@ void RunDirectFetchThread() {
     ThreadEnd(kThreadName);
 }
 
-void StartDirectFetchThread() {
-    std::thread(RunDirectFetchThread).detach();
+bool StartDirectFetchThread(ThreadRegistry& threads) {
+    return threads.Start(RunDirectFetchThread);
 }

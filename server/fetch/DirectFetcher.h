@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ThreadRegistry.h"
 #include "server/fetch/HttpFetcher.h"
 #include "server/fetch/WebpageInfo.h"
 
@@ -18,4 +19,4 @@ void ProcessDirectRequest(WebpageInfo& request, std::vector<char>& workBuffer);
 
 // The body of a direct fetch thread: takes requests until the stop flag is set.
 void RunDirectFetchThread();
-void StartDirectFetchThread();
+bool StartDirectFetchThread(ThreadRegistry& threads);

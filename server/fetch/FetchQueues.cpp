@@ -2,12 +2,11 @@
 
 #include "common/Log.h"
 
-#include <mutex>
+#include <atomic>
 
 namespace {
 
-std::mutex pictureStoreMutex;
-DownloadHandler pictureStore;
+std::atomic<FetchQueues*> current{nullptr};
 
 bool IsNotPicture(const WebpageInfo& request) {
     return request.task.type != TaskPicture;
@@ -18,19 +17,49 @@ bool IsLogin(const WebpageInfo& request) {
 
 } // namespace
 
+FetchQueues::FetchQueues() {
+    previous_ = current.exchange(this);
+}
+
+FetchQueues::~FetchQueues() {
+    FetchQueues* expected = this;
+    current.compare_exchange_strong(expected, previous_);
+}
+
+FetchQueues* FetchQueues::Current() {
+    return current.load();
+}
+
+void FetchQueues::SetPictureStore(DownloadHandler store) {
+    std::lock_guard lock(mutex_);
+    pictureStore_ = std::move(store);
+}
+
+DownloadHandler FetchQueues::PictureStore() const {
+    std::lock_guard lock(mutex_);
+    return pictureStore_;
+}
+
+void FetchQueues::SetLimits(const FetchLimits& limits) {
+    std::lock_guard lock(mutex_);
+    limits_ = limits;
+}
+
+FetchLimits FetchQueues::Limits() const {
+    std::lock_guard lock(mutex_);
+    return limits_;
+}
+
 RequestQueue& DirectQueue() {
-    static RequestQueue queue;
-    return queue;
+    return FetchQueues::Current()->direct;
 }
 
 RequestQueue& NavigationQueue() {
-    static RequestQueue queue;
-    return queue;
+    return FetchQueues::Current()->navigation;
 }
 
 RequestQueue& LoadedQueue() {
-    static RequestQueue queue;
-    return queue;
+    return FetchQueues::Current()->loaded;
 }
 
 void QueueDownload(const QString& address, const PageTask& task, DocumentHandler onDocument,
@@ -58,16 +87,12 @@ void QueuePicture(const QString& address, const PageTask& task) {
     request.address = address;
     request.task = task;
     request.task.type = TaskPicture;
-    {
-        std::lock_guard lock(pictureStoreMutex);
-        request.OnDownloaded = pictureStore;
-    }
+    request.OnDownloaded = FetchQueues::Current()->PictureStore();
     PushDirect(request, false);
 }
 
 void SetPictureStore(DownloadHandler store) {
-    std::lock_guard lock(pictureStoreMutex);
-    pictureStore = std::move(store);
+    FetchQueues::Current()->SetPictureStore(std::move(store));
 }
 
 void PushDirect(const WebpageInfo& request, bool atFront) {

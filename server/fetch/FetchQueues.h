@@ -1,10 +1,42 @@
 #pragma once
 
+#include "server/fetch/HttpFetcher.h"
 #include "server/fetch/RequestQueue.h"
 
 #include <QStringList>
 
-// The three process-wide queues of network work.
+#include <mutex>
+
+// What the fetch threads share: the three queues of network work, the picture store that
+// every picture request carries, and the limits of the direct fetch threads. The server's
+// owner holds one; while it lives, the functions below work on it.
+class FetchQueues {
+public:
+    FetchQueues();
+    ~FetchQueues();
+    FetchQueues(const FetchQueues&) = delete;
+    FetchQueues& operator=(const FetchQueues&) = delete;
+
+    // The queues of the running program, or null when none live.
+    static FetchQueues* Current();
+
+    RequestQueue direct;
+    RequestQueue navigation;
+    RequestQueue loaded;
+
+    void SetPictureStore(DownloadHandler store);
+    DownloadHandler PictureStore() const;
+    void SetLimits(const FetchLimits& limits);
+    FetchLimits Limits() const;
+
+private:
+    mutable std::mutex mutex_; // guards the picture store and the limits
+    DownloadHandler pictureStore_;
+    FetchLimits limits_;
+    FetchQueues* previous_ = nullptr;
+};
+
+// The queues of the current FetchQueues.
 RequestQueue& DirectQueue();     // downloads for the direct fetch threads
 RequestQueue& NavigationQueue(); // addresses for the navigating loader
 RequestQueue& LoadedQueue();     // downloaded pages waiting for a page loader

@@ -6,13 +6,13 @@
 #include <chrono>
 #include <thread>
 
-void StartFetchThreads(const std::function<void()>& startNavigatingLoader, int pauseMs,
-                       int pageLoaders, int directFetchers) {
+void StartFetchThreads(ThreadRegistry& threads, const std::function<void()>& startNavigatingLoader,
+                       int pauseMs, int pageLoaders, int directFetchers) {
     for (int i = 0; i < pageLoaders; ++i)
-        StartPageLoaderThread();
+        StartPageLoaderThread(threads);
     std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
     if (startNavigatingLoader)
         startNavigatingLoader();
     for (int i = 0; i < directFetchers; ++i)
-        StartDirectFetchThread();
+        StartDirectFetchThread(threads);
 }

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QUrl>
 #include <exception>
-#include <thread>
 
 namespace {
 
@@ -87,7 +86,7 @@ int PageLoader::Run() {
     }
 }
 
-void RunPageLoaderThread() {
+void RunPageLoaderThread(ThreadRegistry& threads) {
     ThreadBegin(kThreadName);
     int result = kLoaderEndedByStop;
     {
@@ -96,10 +95,10 @@ void RunPageLoaderThread() {
     }
     // Started before this one ends, so the registry never sees the loaders drop to zero.
     if (result == kLoaderCancelled && !StopRequested())
-        StartPageLoaderThread();
+        StartPageLoaderThread(threads);
     ThreadEnd(kThreadName);
 }
 
-void StartPageLoaderThread() {
-    std::thread(RunPageLoaderThread).detach();
+bool StartPageLoaderThread(ThreadRegistry& threads) {
+    return threads.Start([&threads] { RunPageLoaderThread(threads); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ThreadRegistry.h"
 #include "server/fetch/WebpageInfo.h"
 
 #include <QString>
@@ -37,6 +38,7 @@ private:
     QString documentUrl_;
 };
 
-// A page loader thread (`BeginGetWebpageBase`).
-void RunPageLoaderThread();
-void StartPageLoaderThread();
+// A page loader thread (`BeginGetWebpageBase`); a cancelled loader starts its replacement
+// on the same registry.
+void RunPageLoaderThread(ThreadRegistry& threads);
+bool StartPageLoaderThread(ThreadRegistry& threads);

@@ -35,6 +35,5 @@ struct WebpageInfo {
     int32_t bodyLength = 0;
     bool AwaitNext = false;
     int32_t RepollSeconds = 0;
-    ParsedPageInfo pageInfo; // filled by the page parsers
     PageTask task;
 };

@@ -104,7 +104,7 @@ TEST_F(LogTest, UnwritableFileLeavesTheLogAlone) {
 }
 
 TEST_F(LogTest, ThreadRegistryCountsAndStops) {
-    ResetThreadRegistry();
+    ThreadRegistry registry;
     std::thread([] {
         ThreadBegin(QStringLiteral("Worker"));
         ThreadEnd(QStringLiteral("Worker"));
@@ -125,7 +125,7 @@ TEST_F(LogTest, ThreadRegistryCountsAndStops) {
         ThreadBegin(QStringLiteral("Loop"));
         started = true;
         while (!StopRequested())
-            GuardWakeEvent().WaitFor(5000);
+            registry.GuardWake().WaitFor(5000);
         ThreadEnd(QStringLiteral("Loop"));
     });
     while (!started)
@@ -135,11 +135,10 @@ TEST_F(LogTest, ThreadRegistryCountsAndStops) {
     EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(3));
     worker.join();
     EXPECT_EQ(LogLinesContaining(QStringLiteral("All thread exit")).size(), 1);
-    ResetThreadRegistry();
 }
 
 TEST_F(LogTest, StopAllThreadsWarnsAboutAThreadThatStaysAlive) {
-    ResetThreadRegistry();
+    ThreadRegistry registry;
     std::atomic<bool> release{false};
     std::thread stubborn([&] {
         ThreadBegin(QStringLiteral("Stubborn"));
@@ -153,7 +152,6 @@ TEST_F(LogTest, StopAllThreadsWarnsAboutAThreadThatStaysAlive) {
     EXPECT_EQ(LogLinesContaining(QStringLiteral("Some thread no exit")).size(), 1);
     release = true;
     stubborn.join();
-    ResetThreadRegistry();
 }
 
 } // namespace

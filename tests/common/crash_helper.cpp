@@ -1,5 +1,6 @@
 // Crashes on purpose after installing the crash hook, optionally after another handler has
 // taken SIGSEGV over the way a library might.
+#include "common/CrashHandler.h"
 #include "common/ProgramStart.h"
 
 #include <csignal>
@@ -15,6 +16,7 @@ void foreignHandler(int) {
 int main(int argc, char** argv) {
     if (!BeginProgram(argc, argv))
         return 1;
+    CrashHandlerWatch watch;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--replace-handler") == 0) {
             std::signal(SIGSEGV, foreignHandler);

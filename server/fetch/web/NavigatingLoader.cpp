@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QThread>
-#include <thread>
 
 namespace {
 
@@ -219,6 +218,8 @@ void RunNavigatingLoaderThread(NavigatingLoaderOptions options) {
     ThreadEnd(kThreadName);
 }
 
-void StartNavigatingLoaderThread(NavigatingLoaderOptions options) {
-    std::thread(RunNavigatingLoaderThread, std::move(options)).detach();
+bool StartNavigatingLoaderThread(ThreadRegistry& threads, NavigatingLoaderOptions options) {
+    return threads.Start([options = std::move(options)]() mutable {
+        RunNavigatingLoaderThread(std::move(options));
+    });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ThreadRegistry.h"
 #include "server/fetch/WebpageInfo.h"
 
 #include <QString>
@@ -86,4 +87,4 @@ void PrepareWebEngine();
 
 // The navigating loader thread (`BeginGetWebpageEx`); not restarted when it ends.
 void RunNavigatingLoaderThread(NavigatingLoaderOptions options);
-void StartNavigatingLoaderThread(NavigatingLoaderOptions options = {});
+bool StartNavigatingLoaderThread(ThreadRegistry& threads, NavigatingLoaderOptions options = {});

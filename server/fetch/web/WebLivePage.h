@@ -1,7 +1,7 @@
 #pragma once
 
+#include "server/fetch/forms/LivePage.h"
 #include "server/fetch/web/WebPageHost.h"
-#include "server/parse/forms/LivePage.h"
 
 #include <memory>
 

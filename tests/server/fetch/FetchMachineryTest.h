@@ -23,20 +23,14 @@ template <typename Condition> bool WaitUntil(Condition condition, int limitMs = 
     return true;
 }
 
-// Empty queues, log and thread registry before each test; every thread the test started is
-// stopped and the fetch limits restored after it, in a home of its own.
+// Each test gets its own thread registry and fetch queues (created before it, stopped and
+// destroyed after it), an empty log and a home of its own.
 class FetchMachineryTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ClearFetchQueues();
-        ClearLog();
-        ResetThreadRegistry();
-    }
-    void TearDown() override {
-        StopAllThreads(5000);
-        ClearFetchQueues();
-        ResetThreadRegistry();
-        SetDirectFetchLimits(FetchLimits());
-    }
+    void SetUp() override { ClearLog(); }
+    void TearDown() override { threads_.StopAll(5000); }
     TempHome home_;
+    FetchQueues queues_;
+    // Last, so its threads are joined before the queues go.
+    ThreadRegistry threads_;
 };

@@ -212,7 +212,7 @@ TEST_F(DirectFetchTest, StopFlagDropsAFailedRequestWithoutRetry) {
 }
 
 TEST_F(DirectFetchTest, IdleThreadWakesAtOnceAndEndsSoonAfterStop) {
-    StartDirectFetchThread();
+    StartDirectFetchThread(threads_);
     ASSERT_TRUE(WaitUntil([] { return RunningThreadCount() == 1; }));
     // Let the thread fall asleep on the empty queue first.
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
@@ -274,7 +274,8 @@ TEST_F(FetchQueuesTest, APageFindsAThreadWhilePicturesTrickle) {
 
 TEST_F(FetchQueuesTest, ThreadsStartLoadersThenNavigatorThenFetchers) {
     std::atomic<int> loadersAtNavigatorStart{-1};
-    StartFetchThreads([&] { loadersAtNavigatorStart = RunningThreadCount(); }, 50);
+    StartFetchThreads(
+        threads_, [&] { loadersAtNavigatorStart = RunningThreadCount(); }, 50);
     ASSERT_TRUE(
         WaitUntil([] { return RunningThreadCount() == kPageLoaderThreads + kDirectFetchThreads; }));
     EXPECT_EQ(loadersAtNavigatorStart.load(), kPageLoaderThreads);

@@ -1,9 +1,9 @@
+#include "server/fetch/forms/LivePage.h"
+#include "server/fetch/forms/LoginForm.h"
+#include "server/fetch/forms/ReplyForm.h"
+#include "server/fetch/forms/VerificationPicture.h"
+#include "server/fetch/forms/VersionTable.h"
 #include "server/parse/PageDocumentBuilder.h"
-#include "server/parse/forms/LivePage.h"
-#include "server/parse/forms/LoginForm.h"
-#include "server/parse/forms/ReplyForm.h"
-#include "server/parse/forms/VerificationPicture.h"
-#include "server/parse/forms/VersionTable.h"
 
 #include <gtest/gtest.h>
 

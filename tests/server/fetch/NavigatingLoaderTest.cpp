@@ -1,10 +1,10 @@
 #include "server/fetch/web/NavigatingLoader.h"
 #include "common/ThreadRegistry.h"
 #include "server/fetch/FetchQueues.h"
+#include "server/fetch/forms/LoginForm.h"
+#include "server/fetch/forms/ReplyForm.h"
+#include "server/fetch/forms/VerificationPicture.h"
 #include "server/parse/CParseHtml.h"
-#include "server/parse/forms/LoginForm.h"
-#include "server/parse/forms/ReplyForm.h"
-#include "server/parse/forms/VerificationPicture.h"
 #include "tests/server/fetch/LoopbackServer.h"
 #include "tests/server/fetch/RawHttpServer.h"
 #include "tests/support/TempHome.h"
@@ -82,18 +82,15 @@ QByteArray CodePicturePng() {
 class NavigatingLoaderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ClearFetchQueues();
-        ResetThreadRegistry();
         options_.tickMs = 100;
         options_.timeLimitSeconds = 1;
         options_.loginCancelFlag = &loginCancel_;
     }
-    void TearDown() override {
-        ClearFetchQueues();
-        QDir(home_.File("WebProfile")).removeRecursively();
-    }
+    void TearDown() override { QDir(home_.File("WebProfile")).removeRecursively(); }
 
     TempHome home_;
+    FetchQueues queues_;
+    ThreadRegistry threads_;
     NavigatingLoaderOptions options_;
     std::atomic<int> loginCancel_{0};
     std::mutex mutex_;

@@ -136,7 +136,7 @@ TEST_F(PageLoaderTest, LoaderThreadWakesOnAPageAndIsReplacedAfterAFailingHandler
         };
         return request;
     };
-    StartPageLoaderThread();
+    StartPageLoaderThread(threads_);
     ASSERT_TRUE(WaitUntil([] { return RunningThreadCount() == 1; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(150));
 

@@ -1,4 +1,4 @@
-#include "server/parse/forms/VerificationPicture.h"
+#include "server/fetch/forms/VerificationPicture.h"
 
 #include <algorithm>
 #include <mutex>

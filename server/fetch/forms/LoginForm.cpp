@@ -1,8 +1,8 @@
-#include "server/parse/forms/LoginForm.h"
+#include "server/fetch/forms/LoginForm.h"
 
+#include "server/fetch/forms/LivePage.h"
+#include "server/fetch/forms/VerificationPicture.h"
 #include "server/parse/CParseHtml.h"
-#include "server/parse/forms/LivePage.h"
-#include "server/parse/forms/VerificationPicture.h"
 
 namespace {
 

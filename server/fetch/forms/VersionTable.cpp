@@ -1,4 +1,4 @@
-#include "server/parse/forms/VersionTable.h"
+#include "server/fetch/forms/VersionTable.h"
 
 #include "server/parse/CParseHtml.h"
 

@@ -1,7 +1,7 @@
-#include "server/parse/forms/ReplyForm.h"
+#include "server/fetch/forms/ReplyForm.h"
 
+#include "server/fetch/forms/LivePage.h"
 #include "server/parse/CParseHtml.h"
-#include "server/parse/forms/LivePage.h"
 
 bool PostReply(const WebpageInfo& request, const DocumentPtr& document) {
     if (!document || !request.Live)

@@ -1,4 +1,4 @@
-#include "server/parse/forms/LivePage.h"
+#include "server/fetch/forms/LivePage.h"
 
 QString SelectorForId(const QString& id) {
     // An attribute selector matches the id exactly as written, whatever characters it holds.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "server/parse/forms/LivePage.h"
+#include "server/fetch/forms/LivePage.h"
 
 #include <QByteArray>
 #include <QString>
