@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <mutex>
@@ -189,6 +190,94 @@ private:
     int fd_ = -1;
     bool connected_ = false;
 };
+
+// A program that takes connections on a channel socket and reads what comes but never
+// answers (hung, or stopped with its socket open). Its connections stay open until it ends.
+class MutePeer {
+public:
+    explicit MutePeer(const QString& path) : path_(QFile::encodeName(path)) {
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path_.constData(), static_cast<size_t>(path_.size()));
+        ::unlink(path_.constData());
+        listening_ =
+            ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::listen(listener_, 16) == 0;
+        worker_ = std::thread([this] { Serve(); });
+    }
+    ~MutePeer() {
+        StopListening();
+        for (int fd : connections_)
+            ::close(fd);
+    }
+    bool Listening() const { return listening_; }
+    int Accepted() const { return accepted_.load(); }
+    // Frees the socket's name for another program; the connections taken stay open.
+    void StopListening() {
+        if (!worker_.joinable())
+            return;
+        stop_ = true;
+        worker_.join();
+        ::close(listener_);
+        ::unlink(path_.constData());
+    }
+
+private:
+    void Serve() {
+        char sink[4096];
+        while (!stop_) {
+            const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (fd >= 0) {
+                connections_.push_back(fd);
+                ++accepted_;
+            }
+            for (int c : connections_)
+                while (::recv(c, sink, sizeof sink, 0) > 0) {
+                }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    QByteArray path_;
+    int listener_ = -1;
+    bool listening_ = false;
+    std::vector<int> connections_;
+    std::atomic<int> accepted_{0};
+    std::atomic<bool> stop_{false};
+    std::thread worker_;
+};
+
+TEST_F(ChannelTest, PeerThatNeverAcknowledgesDoesNotHoldTheChannel) {
+    MutePeer mute(ChannelSocketPath(QStringLiteral("Peer")));
+    ASSERT_TRUE(mute.Listening());
+    CallbackLog callbacks;
+    CommandChannel channel;
+    channel.SetAckTimeoutMs(300);
+    channel.SetPeerMissingCallback([&](int reason) { callbacks.Add(reason); });
+    channel.StartChannel(QStringLiteral("Peer"));
+    channel.QueueSmall(MakeSmall(CDTRefresh, 7));
+
+    // Each attempt ends at the bound and the record is tried again; it is not delivered.
+    const QString noAnswer = QStringLiteral("SendData no answer = CDTRefresh");
+    const auto deadline = Clock::now() + std::chrono::seconds(8);
+    while (LogLinesContaining(noAnswer).size() < 2 && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_GE(LogLinesContaining(noAnswer).size(), 2) << "the sender stays in its first attempt";
+    EXPECT_GE(mute.Accepted(), 2);
+    EXPECT_FALSE(channel.WaitUntilIdle(0));
+    EXPECT_TRUE(LogLinesContaining(QStringLiteral("SendData = CDTRefresh")).isEmpty());
+    // The peer is there, so nothing restarts or ends a program over it.
+    EXPECT_TRUE(callbacks.Calls().empty());
+
+    // The program answers again (here: a working one in its place); the record arrives once.
+    mute.StopListening();
+    PeerProcess peer(home);
+    ASSERT_TRUE(peer.Ready());
+    ASSERT_TRUE(peer.WaitForLines(1, 5000));
+    ASSERT_TRUE(channel.WaitUntilIdle(3000));
+    EXPECT_EQ(peer.Lines(), QStringList{QStringLiteral("6 20 7 0")});
+}
 
 TEST_F(ChannelTest, BrokenInputIsRefusedAndTheReceiverKeepsWorking) {
     PeerProcess peer(home, {QStringLiteral("--stall-ms"), QStringLiteral("300")});

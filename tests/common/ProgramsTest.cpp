@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,34 @@ QList<qint64> processesOf(const QString& program, const QString& home) {
     return pids;
 }
 
+// An X server of the test's own, on a free display, ended when the test says so.
+class XServer {
+public:
+    XServer() {
+        process_.start(QStringLiteral("Xvfb"),
+                       {QStringLiteral("-displayfd"), QStringLiteral("1"),
+                        QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("800x600x24"), QStringLiteral("-nolisten"),
+                        QStringLiteral("tcp")});
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(10000))
+            display_ = QStringLiteral(":") + QString::fromLatin1(process_.readLine().trimmed());
+    }
+    ~XServer() { End(); }
+    bool Ready() const { return display_.size() > 1; }
+    const QString& Display() const { return display_; }
+    void End() {
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished(3000);
+        }
+    }
+
+private:
+    QProcess process_;
+    QString display_;
+};
+
 class ProgramsTest : public ::testing::Test {
 protected:
     void TearDown() override {
@@ -73,6 +102,18 @@ protected:
     void startDetached(const QString& program) const {
         ASSERT_TRUE(
             QProcess::startDetached(BinaryPath(program), {QStringLiteral("--home"), homePath()}));
+    }
+    // Starts the reader on an X display, with the platform a desktop sets; the server it
+    // starts inherits both.
+    void startOnDisplay(const XServer& x) const {
+        QProcess reader;
+        reader.setProgram(BinaryPath(QStringLiteral("Quillmere")));
+        reader.setArguments({QStringLiteral("--home"), homePath()});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), x.Display());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        reader.setProcessEnvironment(environment);
+        ASSERT_TRUE(reader.startDetached());
     }
     bool bothRunning() const {
         return processesOf(QStringLiteral("Quillmere"), homePath()).size() == 1 &&
@@ -154,6 +195,36 @@ TEST_F(ProgramsTest, KilledProgramsDoNotBlockTheNextStartAndAnOrphanedServerEnds
     EXPECT_TRUE(waitFor(
         [&] { return processesOf(QStringLiteral("QuillmereServer"), homePath()).isEmpty(); },
         8000));
+}
+
+} // namespace
+
+namespace {
+
+// The desktop's display goes away under the running programs (the session ends, the X server
+// dies): the reader dies with it, and the server, which shows nothing, must end by itself and
+// free its lock, so that the next reader start gets a working server.
+TEST_F(ProgramsTest, DisplayEndedUnderTheProgramsLeavesNoServerBehind) {
+    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+        GTEST_SKIP() << "no Xvfb";
+    XServer first;
+    ASSERT_TRUE(first.Ready());
+    startOnDisplay(first);
+    ASSERT_TRUE(waitFor([&] { return bothRunning(); }, 20000));
+    const QList<qint64> firstServer = processesOf(QStringLiteral("QuillmereServer"), homePath());
+
+    first.End();
+    EXPECT_TRUE(waitFor(
+        [&] { return processesOf(QStringLiteral("Quillmere"), homePath()).isEmpty(); }, 5000));
+    EXPECT_TRUE(waitFor(
+        [&] { return processesOf(QStringLiteral("QuillmereServer"), homePath()).isEmpty(); }, 8000))
+        << "the server outlived the display";
+
+    XServer second;
+    ASSERT_TRUE(second.Ready());
+    startOnDisplay(second);
+    ASSERT_TRUE(waitFor([&] { return bothRunning(); }, 20000));
+    EXPECT_NE(processesOf(QStringLiteral("QuillmereServer"), homePath()), firstServer);
 }
 
 } // namespace

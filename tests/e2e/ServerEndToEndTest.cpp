@@ -18,6 +18,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QSet>
 
 #include <gtest/gtest.h>
@@ -472,6 +473,53 @@ TEST_F(ServerEndToEnd, PicturesAreStoredOnceAndReportedWithTheirPosts) {
     }
     EXPECT_EQ(reported, addresses);
     EXPECT_GE(groupedReports, 1);
+}
+
+// Another SQLite client of the thread file (Python's sqlite3 module, as a backup tool or a
+// script would be) keeps taking its read and write locks while the server stores the pages and
+// pictures: the server waits for it instead of failing, so nothing is lost, and no picture is
+// announced that is not stored.
+TEST_F(ServerEndToEnd, ThreadFileHeldByAnotherClientLosesNothing) {
+    startServer();
+    QProcess holder;
+    holder.start(QStringLiteral("python3"), {qEnvironmentVariable("QUILLMERE_SOURCE_DIR") +
+                                                 QStringLiteral("/tests/e2e/hold_thread_files.py"),
+                                             home.Path(), QStringLiteral("400")});
+    ASSERT_TRUE(holder.waitForStarted());
+    const ForumThread t = thread(1003);
+    FollowRecord row = followThread(t);
+    ASSERT_FALSE(row.dbFileName.isEmpty());
+    EXPECT_TRUE(waitForStoredPages(row.dbFileName, range(1, t.pages), 90000));
+    QList<PictureState> states;
+    EXPECT_TRUE(reader->WaitUntil(
+        [&] {
+            if (!ListImageStates(row.dbFileName, states) || states.isEmpty())
+                return false;
+            return std::all_of(states.begin(), states.end(),
+                               [](const PictureState& s) { return s.getOK == 1; });
+        },
+        90000));
+    // Give late reports a moment before the client lets go.
+    reader->WaitUntil([] { return false; }, 500);
+    holder.closeWriteChannel();
+    ASSERT_TRUE(holder.waitForFinished(10000));
+    const QByteArray out = holder.readAllStandardOutput();
+    ASSERT_TRUE(out.startsWith("holds ")) << out.toStdString();
+    EXPECT_GT(out.mid(6).trimmed().toInt(), 10) << "the client never held the file";
+
+    expectStoredPostsAreTheForums(row.dbFileName, t);
+    ASSERT_TRUE(ListImageStates(row.dbFileName, states));
+    QSet<QString> stored;
+    for (const PictureState& s : states)
+        if (s.getOK == 1)
+            stored.insert(s.imgUrl);
+    QSet<QString> reported;
+    for (const auto* r : reader->OfCode(CDTGetImg))
+        reported.insert(FromLarge<GetImgMessage>(r->record).pictureAddress.Get());
+    EXPECT_EQ(stored.size(), states.size()) << "pictures left not downloaded";
+    for (const QString& address : reported)
+        EXPECT_TRUE(stored.contains(address)) << "reported, not stored: " << address.toStdString();
+    EXPECT_EQ(reported, stored);
 }
 
 TEST_F(ServerEndToEnd, PictureSwitchOffStoresNoPictureRows) {
