@@ -3,6 +3,7 @@
 #include "common/CommandChannel.h"
 #include "common/Log.h"
 #include "common/Utilities.h"
+#include "server/engine/EngineState.h"
 #include "server/engine/PageWalk.h"
 #include "server/fetch/FetchQueues.h"
 #include "server/fetch/WebpageInfo.h"
@@ -13,10 +14,6 @@
 #include <mutex>
 
 namespace {
-
-// Two follows of one thread handled at the same time on two loaders must not both pass the
-// "already followed" check: the check and the insert run under this lock.
-std::mutex followMutex;
 
 // A page that is not the first but names itself (or nothing) as the first page would be
 // fetched for ever.
@@ -35,7 +32,9 @@ void runFollow(WebpageInfo& request, const ParsedPageInfo& info, const QString& 
         return;
     }
 
-    std::unique_lock lock(followMutex);
+    // Two follows of one thread handled at the same time on two loaders must not both pass
+    // the "already followed" check: the check and the insert run under this lock.
+    std::unique_lock lock(EngineState::Current().followLock);
     if (IsThreadFollowed(request.address)) {
         lock.unlock();
         AnswerFollow(request, kFollowAlreadyFollowed, 0);

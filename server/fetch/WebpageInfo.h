@@ -2,7 +2,6 @@
 
 #include "server/fetch/PageTask.h"
 #include "server/parse/HtmlDocument.h"
-#include "server/parse/ParsedPageInfo.h"
 
 #include <QByteArray>
 #include <QString>
