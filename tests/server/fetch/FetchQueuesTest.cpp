@@ -245,7 +245,7 @@ TEST_F(FetchQueuesTest, APageFindsAThreadWhilePicturesTrickle) {
     pages.Start();
     constexpr int kThreads = 3;
     for (int i = 0; i < kThreads; ++i)
-        StartDirectFetchThread();
+        StartDirectFetchThread(threads_);
     ASSERT_TRUE(WaitUntil([] { return RunningThreadCount() == kThreads; }));
 
     SetPictureStore([](WebpageInfo&) {});
