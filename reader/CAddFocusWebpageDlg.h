@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class ServerLink;
+
+// Follows a thread by its address: sends it to the server and shows progress until the answer.
+class CAddFocusWebpageDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAddFocusWebpageDlg(ServerLink* link, QWidget* parent = nullptr);
+
+    // The address as sent, or empty when the forum's domain is not in it.
+    static QString AcceptedAddress(const QString& typed, const QString& forumBareHost);
+    // The status text after `counter` ticks.
+    static QString ProgressText(int counter);
+
+    void Add();
+    // The server answered: the dialog is ready for another address.
+    void ShowAddFollowResult();
+
+    QLineEdit* AddressEdit() const { return address_; }
+    QLabel* StatusLabel() const { return status_; }
+    QPushButton* AddButton() const { return add_; }
+    bool Waiting() const { return timer_.isActive(); }
+    // One tick of the progress timer.
+    void Tick();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    ServerLink* link_;
+    QLineEdit* address_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* add_ = nullptr;
+    QPushButton* exit_ = nullptr;
+    QTimer timer_;
+    int counter_ = 0;
+};
