@@ -16,6 +16,8 @@
 #include "reader/ServerLauncher.h"
 #include "reader/SoftUpdate.h"
 #include "reader/ServerLink.h"
+#include "reader/model/ReadingModelRegistry.h"
+#include "reader/model/ReadingWindowRegistry.h"
 #include "store/Catalogue.h"
 #include "store/CatalogueFile.h"
 
@@ -89,8 +91,11 @@ int CQuillmereApp::Run(int argc, char** argv) {
     flags.reply = ReadSettingInt(QStringLiteral("ModuleValid"), QStringLiteral("Reply"), 1);
     flags.getImg = ReadSettingInt(QStringLiteral("ModuleValid"), QStringLiteral("GetImg"), 1);
 
-    StoredFollowModels models;
-    NoReadingWindows windows;
+    // The reading window registers its window type with the window registry.
+    ReadingModelRegistry modelRegistry;
+    ReadingWindowRegistry windowRegistry(modelRegistry, {});
+    FollowModels models(modelRegistry);
+    RegistryReadingWindows windows(modelRegistry, windowRegistry);
     int result = 0;
     {
         CMainDlg window(&link, &models, &windows);

@@ -1,53 +1,58 @@
 #include "reader/FollowModels.h"
 
-#include "store/ThreadDatabase.h"
+#include "reader/model/ReadingModelRegistry.h"
 
-void StoredFollowModels::Open(int followNo) {
-    if (Exists(followNo))
-        return;
-    Model model;
-    if (!ReadFollowedThread(followNo, model.record))
-        return;
-    ListStoredPages(model.record.dbFileName, model.pages);
-    models_.append(model);
-    emit opened(followNo);
+FollowModels::FollowModels(ReadingModelRegistry& registry, QObject* parent)
+    : QObject(parent), registry_(registry) {
+    registry_.AddModelObserver(0, this);
+    observing_ = true;
 }
 
-const StoredFollowModels::Model* StoredFollowModels::Find(int followNo) const {
-    for (const Model& model : models_)
-        if (model.record.focusPageNo == followNo)
-            return &model;
-    return nullptr;
+FollowModels::~FollowModels() {
+    StopReadingEvents();
+    if (observing_)
+        registry_.RemoveModelObserver(0, this);
 }
 
-bool StoredFollowModels::Exists(int followNo) const {
-    return Find(followNo) != nullptr;
+void FollowModels::Open(int followNo) {
+    registry_.OpenReadingModel(followNo);
 }
 
-QList<int> StoredFollowModels::StoredPages(int followNo) const {
-    const Model* model = Find(followNo);
-    return model ? model->pages : QList<int>();
+bool FollowModels::Exists(int followNo) const {
+    return registry_.FindReadingModel(followNo) != nullptr;
 }
 
-bool StoredFollowModels::Record(int followNo, FollowRecord& record) const {
-    const Model* model = Find(followNo);
-    if (!model)
+QList<int> FollowModels::StoredPages(int followNo) const {
+    QList<int> pages;
+    if (const auto model = registry_.FindReadingModel(followNo))
+        model->GetStoredPages(pages);
+    return pages;
+}
+
+bool FollowModels::Record(int followNo, FollowRecord& record) const {
+    QList<FollowRecord> records;
+    if (followNo <= 0 || !registry_.GetFollowRecords(followNo, records))
         return false;
-    record = model->record;
+    record = records.first();
     return true;
 }
 
-void StoredFollowModels::NewPagesStored(int followNo, int page) {
-    for (Model& model : models_) {
-        if (model.record.focusPageNo != followNo)
-            continue;
-        if (model.pages.isEmpty() || model.pages.last() != page)
-            ListStoredPages(model.record.dbFileName, model.pages);
-        emit newPages(followNo, page);
-        return;
-    }
+void FollowModels::NewPagesStored(int followNo, int page) {
+    if (const auto model = registry_.FindReadingModel(followNo))
+        model->OnNewPagesStored(page);
 }
 
-void StoredFollowModels::CloseAll() {
-    models_.clear();
+void FollowModels::CloseAll() {
+    if (observing_) {
+        registry_.RemoveModelObserver(0, this);
+        observing_ = false;
+    }
+    registry_.CloseAllReadingModels();
+}
+
+void FollowModels::OnReadingEvent(const ReadingEvent& event) {
+    if (event.Message() == UM_READ_OPENED)
+        emit opened(event.WParam());
+    else if (event.Message() == UM_READ_NEW_PAGES)
+        emit newPages(event.WParam(), event.LParam());
 }

@@ -1,52 +1,39 @@
 #pragma once
 
+#include "reader/model/ReadingObserver.h"
 #include "store/Catalogue.h"
 
 #include <QList>
 #include <QObject>
 
-// What the follow list needs of the reading models: one model per follow, opened once,
-// fed the server's new-page reports, and heard from when it opens and when pages arrive.
-class FollowModels : public QObject {
+class ReadingModelRegistry;
+
+// The reading models as the follow list uses them: one model per follow, opened once, fed the
+// server's new-page reports; the list hears through `opened` (UM_READ_OPENED) and `newPages`
+// (UM_READ_NEW_PAGES) of every model, present and future.
+class FollowModels : public QObject, public ReadingObserver {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    explicit FollowModels(ReadingModelRegistry& registry, QObject* parent = nullptr);
+    ~FollowModels() override;
 
-    // Creates and loads the model of a follow unless it exists; `opened` follows when it loads.
-    virtual void Open(int followNo) = 0;
-    virtual bool Exists(int followNo) const = 0;
-    virtual QList<int> StoredPages(int followNo) const = 0;
+    void Open(int followNo);
+    bool Exists(int followNo) const;
+    QList<int> StoredPages(int followNo) const;
     // The catalogue row the model holds; false when there is no model.
-    virtual bool Record(int followNo, FollowRecord& record) const = 0;
+    bool Record(int followNo, FollowRecord& record) const;
     // Page `page` of the follow has been stored.
-    virtual void NewPagesStored(int followNo, int page) = 0;
-    virtual void CloseAll() = 0;
+    void NewPagesStored(int followNo, int page);
+    void CloseAll();
+    ReadingModelRegistry& Registry() const { return registry_; }
+
+    void OnReadingEvent(const ReadingEvent& event) override;
 
 signals:
-    // A model came into being (the follow was just added, or the list opened).
     void opened(int followNo);
-    // The model's stored pages grew; `newestPage` is the page reported.
     void newPages(int followNo, int newestPage);
-};
-
-// Models that hold only the catalogue row and the stored page numbers, read from the files.
-class StoredFollowModels : public FollowModels {
-    Q_OBJECT
-public:
-    using FollowModels::FollowModels;
-
-    void Open(int followNo) override;
-    bool Exists(int followNo) const override;
-    QList<int> StoredPages(int followNo) const override;
-    bool Record(int followNo, FollowRecord& record) const override;
-    void NewPagesStored(int followNo, int page) override;
-    void CloseAll() override;
 
 private:
-    struct Model {
-        FollowRecord record;
-        QList<int> pages;
-    };
-    QList<Model> models_;
-    const Model* Find(int followNo) const;
+    ReadingModelRegistry& registry_;
+    bool observing_ = false;
 };

@@ -5,7 +5,11 @@
 #include <QList>
 #include <QString>
 
-// What the main window's dispatcher tells the open reading window of a follow.
+class ReadingModelRegistry;
+class ReadingWindowRegistry;
+
+// What the main window's dispatcher tells the open reading window of a follow. The reading
+// window implements it beside `ReadingWindow`.
 class ReadingWindowEvents {
 public:
     virtual ~ReadingWindowEvents() = default;
@@ -16,6 +20,20 @@ public:
     virtual void OnEarlierPagesStored(int firstWanted, int lastParsed) = 0;
     virtual void OnNewestPagesStored() = 0;
     virtual void OnPictureStored(const QString& address, const QList<PicturePost>& posts) = 0;
+};
+
+// What the follow list gives a new reading window before showing it; the reading window
+// implements it beside `ReadingWindow`.
+class ReadingWindowSetup {
+public:
+    virtual ~ReadingWindowSetup() = default;
+    // Title, follow number, page count when followed, and the logged-in user (empty when not
+    // logged in).
+    virtual void Setup(int followNo, const QString& title, int pageCount,
+                       const QString& userName) = 0;
+    // Creates the window as a top-level window and shows it.
+    virtual void ShowWindow() = 0;
+    virtual void FocusWindow() = 0;
 };
 
 // What the follow list and the dispatcher need of the open reading windows.
@@ -36,13 +54,19 @@ public:
     virtual void CloseAll() = 0;
 };
 
-// The reader before reading windows exist: nothing is open and nothing can be opened.
-class NoReadingWindows : public ReadingWindows {
+// The reading windows of the reader's registries.
+class RegistryReadingWindows : public ReadingWindows {
 public:
-    ReadingWindowEvents* Find(int) override { return nullptr; }
-    bool ShowOpen(int) override { return false; }
-    bool Open(int, const QString&, int, const QString&) override { return false; }
-    bool Close(int) override { return false; }
-    void DestroyClosed() override {}
-    void CloseAll() override {}
+    RegistryReadingWindows(ReadingModelRegistry& models, ReadingWindowRegistry& windows)
+        : models_(models), windows_(windows) {}
+    ReadingWindowEvents* Find(int followNo) override;
+    bool ShowOpen(int followNo) override;
+    bool Open(int followNo, const QString& title, int pageCount, const QString& userName) override;
+    bool Close(int followNo) override;
+    void DestroyClosed() override;
+    void CloseAll() override;
+
+private:
+    ReadingModelRegistry& models_;
+    ReadingWindowRegistry& windows_;
 };

@@ -1,6 +1,7 @@
 // The follow list against a catalogue in a temporary home, with recorded reading windows.
 #include "reader/CQuillmereDlg.h"
 #include "reader/FollowModels.h"
+#include "reader/model/ReadingModelRegistry.h"
 #include "reader/ReaderState.h"
 #include "reader/ServerLink.h"
 #include "store/Catalogue.h"
@@ -53,7 +54,8 @@ protected:
     ServerLink link{&channel};
     // Ends before the channel, so a delivery in progress is never left waiting for it.
     FakeServer server;
-    StoredFollowModels models;
+    ReadingModelRegistry registry;
+    FollowModels models{registry};
     FakeReadingWindows windows;
     MessageRecorder messages;
     std::unique_ptr<CQuillmereDlg> list;
@@ -94,7 +96,7 @@ TEST_F(FollowList, RepeatedReportsForOneThreadCollapseAndAreHandedOnePerTick) {
         SavePage(record.dbFileName, {{page, QStringLiteral("x"), QStringLiteral("2024-01-01 00:00:00"), QStringLiteral("y")}},
                  page, record.webpageUrl);
     list->HandOneNewPage();
-    EXPECT_EQ(text(0, 3), QStringLiteral("5/5"));
+    EXPECT_TRUE(PumpUntil([&] { return text(0, 3) == QStringLiteral("5/5"); }, 5000)) << text(0, 3).toStdString();
     EXPECT_EQ(list->Queue().Copy().size(), 1);
 }
 

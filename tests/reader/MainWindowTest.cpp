@@ -7,6 +7,7 @@
 #include "reader/CMainDlg.h"
 #include "reader/CQuillmereDlg.h"
 #include "reader/FollowModels.h"
+#include "reader/model/ReadingModelRegistry.h"
 #include "reader/ReaderState.h"
 #include "reader/ServerLink.h"
 #include "store/Catalogue.h"
@@ -55,7 +56,8 @@ protected:
     ServerLink link{&channel};
     // Ends before the channel, so a delivery in progress is never left waiting for it.
     FakeServer server;
-    StoredFollowModels models;
+    ReadingModelRegistry registry;
+    FollowModels models{registry};
     FakeReadingWindows windows;
     MessageRecorder messages;
     std::unique_ptr<CMainDlg> window;
