@@ -4,30 +4,32 @@
 #include "reader/ReaderLook.h"
 #include "reader/ServerLink.h"
 #include "reader/ShowMessage.h"
+#include "skin/CSkinButton.h"
+#include "skin/CTransparentStatic.h"
 
-#include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 
 CAddFocusWebpageDlg::CAddFocusWebpageDlg(ServerLink* link, QWidget* parent)
-    : QDialog(parent), link_(link) {
-    setWindowTitle(QStringLiteral("添加关注网页"));
-    setFixedSize(460, 170);
-    auto* prompt = new QLabel(QStringLiteral("请输入关注网页网址："), this);
-    prompt->setGeometry(20, 18, 420, 22);
+    : CSkinDialogEx(parent), link_(link) {
+    SetSkinCaption(QStringLiteral("添加关注网页"));
+    SetSkinIcon();
+    setFixedSize(480, 200);
+    // Positions count from the window's top edge, the caption band included.
+    auto* prompt = new CTransparentStatic(QStringLiteral("请输入关注网页网址："), this);
+    prompt->setGeometry(20, 46, 440, 22);
     address_ = new QLineEdit(this);
     address_->setMaxLength(1024);
-    address_->setGeometry(20, 44, 420, 28);
+    address_->setGeometry(20, 72, 440, 28);
     address_->setPlaceholderText(QStringLiteral("http://"));
-    status_ = new QLabel(this);
-    status_->setGeometry(20, 80, 420, 22);
-    status_->setStyleSheet(QStringLiteral("color: #3b79c3;"));
-    add_ = new QPushButton(QStringLiteral("添加"), this);
+    status_ = new CTransparentStatic(this);
+    status_->setGeometry(20, 106, 440, 22);
+    status_->SetTextColour(ReaderLook::AccentColour());
+    add_ = new CSkinButton(QStringLiteral("添加"), this);
     add_->setDefault(true);
-    add_->setGeometry(240, 122, 96, 30);
-    exit_ = new QPushButton(QStringLiteral("退出"), this);
-    exit_->setGeometry(344, 122, 96, 30);
+    add_->setGeometry(260, 150, 96, 30);
+    exit_ = new CSkinButton(QStringLiteral("退出"), this);
+    exit_->setGeometry(364, 150, 96, 30);
     connect(add_, &QPushButton::clicked, this, &CAddFocusWebpageDlg::Add);
     connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
     timer_.setInterval(1000);
@@ -77,9 +79,4 @@ void CAddFocusWebpageDlg::ShowAddFollowResult() {
     add_->setEnabled(true);
     address_->clear();
     address_->setFocus();
-}
-
-void CAddFocusWebpageDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    ReaderLook::PaintPanel(painter, rect());
 }

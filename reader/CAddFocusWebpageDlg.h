@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QDialog>
+#include "skin/CSkinDialogEx.h"
+
 #include <QTimer>
 
-class QLabel;
 class QLineEdit;
-class QPushButton;
+class CSkinButton;
+class CTransparentStatic;
 class ServerLink;
 
 // Follows a thread by its address: sends it to the server and shows progress until the answer.
-class CAddFocusWebpageDlg : public QDialog {
+class CAddFocusWebpageDlg : public CSkinDialogEx {
     Q_OBJECT
 public:
     explicit CAddFocusWebpageDlg(ServerLink* link, QWidget* parent = nullptr);
@@ -24,21 +25,18 @@ public:
     void ShowAddFollowResult();
 
     QLineEdit* AddressEdit() const { return address_; }
-    QLabel* StatusLabel() const { return status_; }
-    QPushButton* AddButton() const { return add_; }
+    CTransparentStatic* StatusLabel() const { return status_; }
+    CSkinButton* AddButton() const { return add_; }
     bool Waiting() const { return timer_.isActive(); }
     // One tick of the progress timer.
     void Tick();
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private:
     ServerLink* link_;
     QLineEdit* address_ = nullptr;
-    QLabel* status_ = nullptr;
-    QPushButton* add_ = nullptr;
-    QPushButton* exit_ = nullptr;
+    CTransparentStatic* status_ = nullptr;
+    CSkinButton* add_ = nullptr;
+    CSkinButton* exit_ = nullptr;
     QTimer timer_;
     int counter_ = 0;
 };

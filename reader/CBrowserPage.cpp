@@ -6,7 +6,8 @@
 #include <QPainter>
 #include <QUrl>
 
-CBrowserPage::CBrowserPage(bool silent, QWidget* parent) : QWidget(parent) {
+CBrowserPage::CBrowserPage(bool silent, QWidget* parent) : CSkinChildDialog(parent) {
+    SetBackgroundBitmap(kPanelBitmap);
     browser_ = new CExplorer1(silent, this);
 }
 
@@ -23,13 +24,11 @@ QRect CBrowserPage::BrowserRect() const {
 }
 
 void CBrowserPage::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    CSkinChildDialog::resizeEvent(event);
     browser_->setGeometry(BrowserRect());
 }
 
-void CBrowserPage::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    ReaderLook::PaintPanel(painter, rect());
+void CBrowserPage::OnSkinPaint(QPainter& painter) {
     // A thin frame around the browser.
     painter.setPen(QColor(127, 157, 185));
     painter.drawRect(BrowserRect().adjusted(-1, -1, 0, 0));

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QWidget>
+#include "skin/CSkinChildDialog.h"
 
 class CExplorer1;
 
 // A tab page that shows one web address in its browser, loaded the first time it is shown.
-class CBrowserPage : public QWidget {
+class CBrowserPage : public CSkinChildDialog {
     Q_OBJECT
 public:
     CBrowserPage(bool silent, QWidget* parent = nullptr);
@@ -21,7 +21,7 @@ protected:
     // The browser's place in the page.
     virtual QRect BrowserRect() const;
     void resizeEvent(QResizeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void OnSkinPaint(QPainter& painter) override;
 
 private:
     CExplorer1* browser_ = nullptr;

@@ -5,6 +5,8 @@
 #include "reader/ReaderState.h"
 #include "reader/ServerLink.h"
 #include "reader/ShowMessage.h"
+#include "skin/CSkinButton.h"
+#include "skin/CTransparentStatic.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,31 +17,32 @@ namespace {
 CLoginDlg* openDialog = nullptr;
 }
 
-CLoginDlg::CLoginDlg(ServerLink* link, QWidget* parent) : QDialog(parent), link_(link) {
+CLoginDlg::CLoginDlg(ServerLink* link, QWidget* parent) : CSkinDialogEx(parent), link_(link) {
     openDialog = this;
-    setWindowTitle(QStringLiteral("登录天涯账号"));
+    SetSkinCaption(QStringLiteral("登录天涯账号"));
+    SetSkinIcon();
     // Positions count from the window's top edge, the caption's 30 pixels included.
-    auto* userLabel = new QLabel(QStringLiteral("账 号："), this);
+    auto* userLabel = new CTransparentStatic(QStringLiteral("账 号："), this);
     userLabel->setGeometry(20, 40, 60, 26);
     user_ = new QLineEdit(this);
     user_->setMaxLength(32);
     user_->setGeometry(80, 40, 230, 26);
-    auto* passwordLabel = new QLabel(QStringLiteral("密  码："), this);
+    auto* passwordLabel = new CTransparentStatic(QStringLiteral("密  码："), this);
     passwordLabel->setGeometry(20, 76, 60, 26);
     password_ = new QLineEdit(this);
     password_->setMaxLength(32);
     password_->setEchoMode(QLineEdit::Password);
     password_->setGeometry(80, 76, 230, 26);
-    codeLabel_ = new QLabel(QStringLiteral("验证码："), this);
+    codeLabel_ = new CTransparentStatic(QStringLiteral("验证码："), this);
     codeLabel_->setGeometry(20, 117, 60, 26);
     code_ = new QLineEdit(this);
     code_->setMaxLength(8);
     code_->setGeometry(80, 117, 50, 26);
-    change_ = new QPushButton(QStringLiteral("换一张"), this);
+    change_ = new CSkinButton(QStringLiteral("换一张"), this);
     change_->setGeometry(240, 117, 70, 26);
-    login_ = new QPushButton(QStringLiteral("登录"), this);
+    login_ = new CSkinButton(QStringLiteral("登录"), this);
     login_->setDefault(true);
-    cancel_ = new QPushButton(QStringLiteral("取消"), this);
+    cancel_ = new CSkinButton(QStringLiteral("取消"), this);
     connect(login_, &QPushButton::clicked, this, &CLoginDlg::LogIn);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(change_, &QPushButton::clicked, this, [this] { link_->ChangeVerifyCode(); });
@@ -106,9 +109,7 @@ void CLoginDlg::ShowLoginResult(const LoginAnswerInfo& answer) {
     update();
 }
 
-void CLoginDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    ReaderLook::PaintPanel(painter, rect());
+void CLoginDlg::OnSkinPaint(QPainter& painter) {
     if (!picture_.isNull())
         painter.drawImage(QPoint(134, 115), picture_);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDialog>
+#include "skin/CSkinDialogEx.h"
+
 #include <QImage>
 
 class QLabel;
@@ -10,7 +11,7 @@ class ServerLink;
 struct LoginAnswerInfo;
 
 // Logs in to the forum account, with a verification picture when the forum asks for one.
-class CLoginDlg : public QDialog {
+class CLoginDlg : public CSkinDialogEx {
     Q_OBJECT
 public:
     static constexpr int kHeightWithPicture = 210;
@@ -34,7 +35,7 @@ public:
     const QImage& Picture() const { return picture_; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void OnSkinPaint(QPainter& painter) override;
 
 private:
     void Arrange();

@@ -20,6 +20,7 @@
 #include "store/ThreadDatabase.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -56,9 +57,12 @@ int WholeDaysSince(const QString& timeText) {
 
 CMainDlg::CMainDlg(ServerLink* link, FollowModels* models, ReadingWindows* windows,
                    QWidget* parent)
-    : QWidget(parent), link_(link), models_(models), windows_(windows) {
-    setWindowTitle(QStringLiteral("Quillmere"));
-    setWindowIcon(QIcon(ReaderLook::Icon(128, 2)));
+    : CSkinDialogEx(parent), link_(link), models_(models), windows_(windows) {
+    SetSkinCaption(QStringLiteral("Quillmere"));
+    SetSkinIcon();
+    SetMinimiseBox(true);
+    SetMaximiseBox(true);
+    SetResizable(true);
     followList_ = new CQuillmereDlg(link_, models_, windows_, this);
     discountPage_ = new CHotRecommend(this);
     focusPage_ = new CTianyaFocusDlg(link_, this);
@@ -69,15 +73,13 @@ CMainDlg::CMainDlg(ServerLink* link, FollowModels* models, ReadingWindows* windo
                           static_cast<QWidget*>(helpPage_)})
         page->hide();
     for (const TabButtonSpec& spec : kTabButtons) {
-        auto* button = new QPushButton(QString::fromUtf16(spec.caption), this);
-        button->setObjectName(QStringLiteral("TabButton"));
-        button->setCheckable(true);
-        button->setFocusPolicy(Qt::NoFocus);
+        auto* button = new CSkinButton(QString::fromUtf16(spec.caption), this);
+        button->UseTabBitmaps();
         button->setCursor(Qt::PointingHandCursor);
         tabButtons_[spec.tab] = button;
         const int tab = spec.tab;
         // A pressed tab stays pressed: a click on it only shows it again.
-        connect(button, &QPushButton::clicked, this, [this, tab] {
+        connect(button, &CSkinButton::clicked, this, [this, tab] {
             SwitchTab(tab);
             if (tab == TabHelp)
                 TheHelpTips().Lower(HelpTips::HelpDetail);
@@ -194,11 +196,11 @@ void CMainDlg::SwitchTab(int index) {
         return;
     if (QWidget* current = Page(tabIndex_))
         current->hide();
-    tabButtons_[tabIndex_]->setChecked(false);
+    tabButtons_[tabIndex_]->SetPressed(false);
     tabButtons_[tabIndex_]->update();
     QWidget* page = Page(index);
     page->show();
-    tabButtons_[index]->setChecked(true);
+    tabButtons_[index]->SetPressed(true);
     tabIndex_ = index;
     if (index == TabDiscounts)
         discountPage_->ShowPage();
@@ -309,6 +311,7 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
         findServerTimer_.stop();
         followList_->CloseAll();
     }
+    CSkinDialogEx::closeEvent(event);
     event->accept();
 }
 
@@ -319,7 +322,7 @@ void CMainDlg::mouseReleaseEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    QWidget::mouseReleaseEvent(event);
+    CSkinDialogEx::mouseReleaseEvent(event);
 }
 
 void CMainDlg::Arrange() {
@@ -328,34 +331,24 @@ void CMainDlg::Arrange() {
     for (int i = 0; i < 5; ++i)
         tabButtons_[kTabButtons[i].tab]->setGeometry(20 + i * (kTabWidth + 4), kTabTop, kTabWidth,
                                                      kTabHeight);
-    const QRect pageRect(0, kPageTop, width(), std::max(0, height() - kPageTop));
+    // The pages fill the client area below the tab row, inside the frame line.
+    const QRect pageRect(1, kPageTop, std::max(0, width() - 2), std::max(0, height() - kPageTop - 1));
     for (int i = 0; i < 5; ++i)
         Page(i)->setGeometry(pageRect);
 }
 
 void CMainDlg::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    CSkinDialogEx::resizeEvent(event);
     if (event->size() == lastSize_)
         return;
     lastSize_ = event->size();
     Arrange();
 }
 
-void CMainDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    // The band above the tabs, then the tab row's base line.
-    QLinearGradient band(0, 0, 0, kPageTop);
-    band.setColorAt(0, QColor(0x2d, 0x5f, 0x9a));
-    band.setColorAt(1, QColor(0x4d, 0x83, 0xc2));
-    painter.fillRect(QRect(0, 0, width(), kPageTop), band);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.drawPixmap(10, 4, ReaderLook::Icon(128, devicePixelRatioF()));
-    QFont title = ReaderLook::CaptionFont();
-    title.setPixelSize(17);
-    painter.setFont(title);
-    painter.setPen(Qt::white);
-    painter.drawText(QRect(48, 4, 300, 30), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Quillmere 天涯长帖阅读器"));
-    painter.setPen(QColor(0x5f, 0x84, 0xb0));
-    painter.drawLine(0, kPageTop - 1, width(), kPageTop - 1);
+void CMainDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    CSkinDialogEx::keyPressEvent(event);
 }

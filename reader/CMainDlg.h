@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QPushButton>
+#include "skin/CSkinButton.h"
+#include "skin/CSkinDialogEx.h"
+
 #include <QTimer>
-#include <QWidget>
 
 #include <atomic>
 #include <functional>
@@ -21,7 +22,7 @@ struct SoftwareUpdateInfo;
 
 // The reader's top-level window: five tab pages, the dispatcher of the server's records and
 // the reader's housekeeping timers. The server finds the reader by this window's title.
-class CMainDlg : public QWidget {
+class CMainDlg : public CSkinDialogEx {
     Q_OBJECT
 public:
     enum Tab { TabFollows = 0, TabDiscounts = 1, TabFocus = 2, TabForum = 3, TabHelp = 4 };
@@ -57,7 +58,7 @@ public:
     CTianyaForumDlg* ForumPage() const { return forumPage_; }
     CHotRecommend* DiscountPage() const { return discountPage_; }
     CHelpDlg* HelpPage() const { return helpPage_; }
-    QPushButton* TabButton(int index) const { return tabButtons_[index]; }
+    CSkinButton* TabButton(int index) const { return tabButtons_[index]; }
     QWidget* Page(int index) const;
 
     // One run of the check for follows that have gone quiet, its questions included.
@@ -67,7 +68,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    // The main window does not close on Esc.
+    void reject() override {}
 
 private:
     struct StaleFollow {
@@ -93,7 +96,7 @@ private:
     CTianyaFocusDlg* focusPage_ = nullptr;
     CTianyaForumDlg* forumPage_ = nullptr;
     CHelpDlg* helpPage_ = nullptr;
-    QPushButton* tabButtons_[5] = {};
+    CSkinButton* tabButtons_[5] = {};
     int tabIndex_ = 0;
     int updateAll_ = 0;
     bool closing_ = false;

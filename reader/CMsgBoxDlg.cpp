@@ -2,19 +2,19 @@
 
 #include "reader/ReaderLook.h"
 #include "reader/ShowMessage.h"
+#include "skin/CSkinButton.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
 
-CMsgBoxDlg::CMsgBoxDlg(QWidget* parent) : QDialog(parent) {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
-    yes_ = new QPushButton(this);
-    no_ = new QPushButton(this);
-    cancel_ = new QPushButton(this);
-    for (QPushButton* b : {yes_, no_, cancel_}) {
+CMsgBoxDlg::CMsgBoxDlg(QWidget* parent) : CSkinDialogEx(parent) {
+    SetSkinIcon();
+    yes_ = new CSkinButton(this);
+    no_ = new CSkinButton(this);
+    cancel_ = new CSkinButton(this);
+    for (CSkinButton* b : {yes_, no_, cancel_}) {
         b->setAutoDefault(false);
         b->setFixedSize(kButtonWidth, kButtonHeight);
         b->hide();
@@ -29,7 +29,7 @@ void CMsgBoxDlg::SetMessage(int type, const QString& text, const QString& captio
     type_ = type;
     text_ = text;
     caption_ = caption;
-    setWindowTitle(caption);
+    SetSkinCaption(caption);
     Arrange();
 }
 
@@ -131,17 +131,15 @@ QPixmap CMsgBoxDlg::IconOfType() const {
 
 int CMsgBoxDlg::exec() {
     Arrange();
-    return QDialog::exec();
+    return CSkinDialogEx::exec();
 }
 
 void CMsgBoxDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    CSkinDialogEx::showEvent(event);
     yes_->setFocus();
 }
 
-void CMsgBoxDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    ReaderLook::PaintPanel(painter, rect());
+void CMsgBoxDlg::OnSkinPaint(QPainter& painter) {
     if (!icon_.isNull())
         painter.drawPixmap(25, 45, icon_);
     painter.setFont(font());
@@ -174,6 +172,6 @@ void CMsgBoxDlg::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     default:
-        QDialog::keyPressEvent(event);
+        CSkinDialogEx::keyPressEvent(event);
     }
 }

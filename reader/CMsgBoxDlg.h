@@ -1,15 +1,16 @@
 #pragma once
 
-#include <QDialog>
+#include "skin/CSkinDialogEx.h"
+
 #include <QPixmap>
 #include <QRect>
 #include <QStringList>
 
 class QFontMetrics;
-class QPushButton;
+class CSkinButton;
 
 // The reader's message box: a notice or a question with its text broken into lines.
-class CMsgBoxDlg : public QDialog {
+class CMsgBoxDlg : public CSkinDialogEx {
     Q_OBJECT
 public:
     static constexpr int kMaxTextWidth = 440;
@@ -30,15 +31,15 @@ public:
 
     QRect TextRect() const { return textRect_; }
     QStringList Lines() const { return lines_; }
-    QPushButton* YesButton() const { return yes_; }
-    QPushButton* NoButton() const { return no_; }
-    QPushButton* CancelButton() const { return cancel_; }
+    CSkinButton* YesButton() const { return yes_; }
+    CSkinButton* NoButton() const { return no_; }
+    CSkinButton* CancelButton() const { return cancel_; }
 
     int exec() override;
     void reject() override { done(2); }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void OnSkinPaint(QPainter& painter) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -54,7 +55,7 @@ private:
     QStringList lines_;
     QRect textRect_;
     QPixmap icon_;
-    QPushButton* yes_ = nullptr;    // 1028
-    QPushButton* no_ = nullptr;     // 1029
-    QPushButton* cancel_ = nullptr; // 1030
+    CSkinButton* yes_ = nullptr;    // 1028
+    CSkinButton* no_ = nullptr;     // 1029
+    CSkinButton* cancel_ = nullptr; // 1030
 };

@@ -18,6 +18,7 @@
 #include "reader/ServerLink.h"
 #include "reader/model/ReadingModelRegistry.h"
 #include "reader/model/ReadingWindowRegistry.h"
+#include "skin/SkinSettings.h"
 #include "store/Catalogue.h"
 #include "store/CatalogueFile.h"
 
@@ -85,6 +86,7 @@ int CQuillmereApp::Run(int argc, char** argv) {
     if (!quitWhenShown)
         StartServer();
 
+    InitSkin(QString());
     ReaderLook::Apply(app);
     TheHelpTips().Read();
     ModuleFlags& flags = TheModuleFlags();

@@ -34,7 +34,8 @@ QTableWidgetItem* cell(const QString& text) {
 
 CQuillmereDlg::CQuillmereDlg(ServerLink* link, FollowModels* models, ReadingWindows* windows,
                              QWidget* parent)
-    : QWidget(parent), link_(link), models_(models), windows_(windows) {
+    : CSkinChildDialog(parent), link_(link), models_(models), windows_(windows) {
+    SetBackgroundBitmap(kPanelBitmap);
     addButton_ = new QPushButton(QStringLiteral("添加关注网页"), this);
     addButton_->setIcon(QIcon(ReaderLook::Icon(128, devicePixelRatioF())));
     list_ = new QTableWidget(0, ColumnCount, this);
@@ -299,7 +300,7 @@ bool CQuillmereDlg::eventFilter(QObject* watched, QEvent* event) {
             });
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return CSkinChildDialog::eventFilter(watched, event);
 }
 
 void CQuillmereDlg::Arrange() {
@@ -310,11 +311,6 @@ void CQuillmereDlg::Arrange() {
 }
 
 void CQuillmereDlg::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    CSkinChildDialog::resizeEvent(event);
     Arrange();
-}
-
-void CQuillmereDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    ReaderLook::PaintPanel(painter, rect());
 }

@@ -5,8 +5,9 @@
 #include "store/Catalogue.h"
 
 #include <QPointer>
+#include "skin/CSkinChildDialog.h"
+
 #include <QTimer>
-#include <QWidget>
 
 class FollowModels;
 class QPushButton;
@@ -15,7 +16,7 @@ class ReadingWindows;
 class ServerLink;
 
 // The follow list: one row per followed thread, kept current by the reading models.
-class CQuillmereDlg : public QWidget {
+class CQuillmereDlg : public CSkinChildDialog {
     Q_OBJECT
 public:
     enum Column { ColNumber, ColName, ColAuthor, ColDownload, ColReading, ColumnCount };
@@ -62,7 +63,6 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void AppendRow(const FollowRecord& record, const QList<int>* pages = nullptr);

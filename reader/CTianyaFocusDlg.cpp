@@ -9,7 +9,8 @@
 #include <QTableWidget>
 
 CTianyaFocusDlg::CTianyaFocusDlg(ServerLink* link, QWidget* parent)
-    : QWidget(parent), link_(link) {
+    : CSkinChildDialog(parent), link_(link) {
+    SetBackgroundBitmap(kPanelBitmap);
     list_ = new QTableWidget(0, ColumnCount, this);
     list_->setObjectName(QStringLiteral("FocusList"));
     list_->setHorizontalHeaderLabels({QStringLiteral("板块"), QStringLiteral("标题"),
@@ -84,14 +85,9 @@ void CTianyaFocusDlg::OnClick(int row, int column) {
 }
 
 void CTianyaFocusDlg::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
+    CSkinChildDialog::resizeEvent(event);
     list_->setGeometry(10, 10, std::max(0, width() - 20), std::max(0, height() - 20));
     const int titles = std::max(200, (list_->viewport()->width() - 60) / 2);
     list_->setColumnWidth(ColTitle1, titles);
     list_->setColumnWidth(ColTitle2, titles);
-}
-
-void CTianyaFocusDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    ReaderLook::PaintPanel(painter, rect());
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QWidget>
+#include "skin/CSkinChildDialog.h"
 
 class QTableWidget;
 class ServerLink;
 
 // The forum's front-page recommendations, two of one category to a row.
-class CTianyaFocusDlg : public QWidget {
+class CTianyaFocusDlg : public CSkinChildDialog {
     Q_OBJECT
 public:
     enum Column { ColBoard, ColTitle1, ColTitle2, ColAddress1, ColAddress2, ColumnCount };
@@ -21,7 +21,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     ServerLink* link_;

@@ -12,25 +12,6 @@ namespace ReaderLook {
 namespace {
 
 const char* const kStyleSheet = R"(
-QWidget { font-size: 13px; }
-QPushButton {
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e8edf3);
-    border: 1px solid #9db0c6; border-radius: 4px; padding: 3px 14px; color: #2f3437;
-}
-QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #dce8f6); border-color: #5d8cc0; }
-QPushButton:pressed { background: #cfdff2; }
-QPushButton:focus { border-color: #3b79c3; }
-QPushButton:disabled { color: #a0a4a8; background: #eef0f2; border-color: #c9d0d8; }
-QPushButton#TabButton {
-    border: 1px solid #7d9cc0; border-bottom: none; border-top-left-radius: 6px; border-top-right-radius: 6px;
-    border-bottom-left-radius: 0px; border-bottom-right-radius: 0px;
-    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #eef4fb, stop:1 #cddcee);
-    color: #23405f; font-size: 14px; padding: 0px 10px;
-}
-QPushButton#TabButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #dbe7f5); }
-QPushButton#TabButton:checked {
-    background: #f7f9fc; color: #0f2c4c; font-weight: bold; border-color: #5f84b0;
-}
 QLineEdit { border: 1px solid #9db0c6; border-radius: 3px; padding: 3px 5px; background: white;
     selection-background-color: #3b79c3; }
 QLineEdit:focus { border-color: #3b79c3; }
@@ -49,7 +30,6 @@ QHeaderView::section {
 QMenu { background: white; border: 1px solid #9db0c6; padding: 4px; }
 QMenu::item { padding: 5px 24px 5px 20px; }
 QMenu::item:selected { background: #dce8f6; color: #0f2c4c; }
-QLabel#Caption { color: white; font-weight: bold; }
 )";
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "reader/ReaderState.h"
 #include "reader/ServerLink.h"
 #include "reader/ShowMessage.h"
+#include "skin/CSkinButton.h"
+#include "skin/CTransparentStatic.h"
 #include "tests/reader/ReaderTestKit.h"
 #include "tests/support/TempHome.h"
 

@@ -66,15 +66,15 @@ protected:
 TEST_F(MainWindow, StartsOnTheForumTabWithoutFollowsAndOnTheListWithOne) {
     open();
     EXPECT_EQ(window->TabIndex(), CMainDlg::TabForum);
-    EXPECT_TRUE(window->TabButton(CMainDlg::TabForum)->isChecked());
+    EXPECT_TRUE(window->TabButton(CMainDlg::TabForum)->IsPressed());
     EXPECT_EQ(window->size(), QSize(1024, 700));
     EXPECT_EQ(window->minimumWidth(), 1024);
     window.reset();
     AddFollow(QStringLiteral("帖"), {1});
     open();
     EXPECT_EQ(window->TabIndex(), CMainDlg::TabFollows);
-    EXPECT_TRUE(window->TabButton(CMainDlg::TabFollows)->isChecked());
-    EXPECT_FALSE(window->TabButton(CMainDlg::TabForum)->isChecked());
+    EXPECT_TRUE(window->TabButton(CMainDlg::TabFollows)->IsPressed());
+    EXPECT_FALSE(window->TabButton(CMainDlg::TabForum)->IsPressed());
 }
 
 TEST_F(MainWindow, TabButtonsStandInTheirOrderAndSwitchPages) {
@@ -84,7 +84,7 @@ TEST_F(MainWindow, TabButtonsStandInTheirOrderAndSwitchPages) {
                          CMainDlg::TabDiscounts, CMainDlg::TabHelp};
     const char16_t* captions[] = {u"我的关注", u"天涯聚焦", u"天涯论坛", u"折扣精选", u"帮助"};
     for (int i = 0; i < 5; ++i) {
-        QPushButton* button = window->TabButton(order[i]);
+        CSkinButton* button = window->TabButton(order[i]);
         EXPECT_EQ(button->text(), QString::fromUtf16(captions[i]));
         if (i > 0)
             EXPECT_GT(button->x(), window->TabButton(order[i - 1])->x());
@@ -92,7 +92,7 @@ TEST_F(MainWindow, TabButtonsStandInTheirOrderAndSwitchPages) {
         EXPECT_EQ(window->TabIndex(), order[i]);
         for (int tab = 0; tab < 5; ++tab) {
             EXPECT_EQ(window->Page(tab)->isVisible(), tab == order[i]);
-            EXPECT_EQ(window->TabButton(tab)->isChecked(), tab == order[i]);
+            EXPECT_EQ(window->TabButton(tab)->IsPressed(), tab == order[i]);
         }
     }
 }
