@@ -43,7 +43,8 @@ QString CAddFocusWebpageDlg::AcceptedAddress(const QString& typed, const QString
         return {};
     // An address that already names its scheme keeps it; "http://" in front of "https://"
     // would make an address that leads nowhere.
-    if (!address.contains(QStringLiteral("http://")) && !address.contains(QStringLiteral("https://")))
+    if (!address.contains(QStringLiteral("http://")) &&
+        !address.contains(QStringLiteral("https://")))
         address.prepend(QStringLiteral("http://"));
     return address;
 }

@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 CHelpDlg::CHelpDlg(QWidget* parent) : CBrowserPage(false, parent) {
-    info_ = new QLabel(QStringLiteral("Quillmere 天涯长帖阅读器：关注帖子，自动下载新页，离线阅读。"),
-                       this);
+    info_ = new QLabel(
+        QStringLiteral("Quillmere 天涯长帖阅读器：关注帖子，自动下载新页，离线阅读。"), this);
     site_ = new QLabel(this);
     site_->setText(QStringLiteral("官方网站：http://") + Hosts().makerSite);
     site_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -19,7 +19,8 @@ CHelpDlg::CHelpDlg(QWidget* parent) : CBrowserPage(false, parent) {
 }
 
 QString CHelpDlg::Address() const {
-    return QStringLiteral("http://") + Hosts().makerSite + QStringLiteral("/Quillmere/SoftHelp.html");
+    return QStringLiteral("http://") + Hosts().makerSite +
+           QStringLiteral("/Quillmere/SoftHelp.html");
 }
 
 QRect CHelpDlg::BrowserRect() const {

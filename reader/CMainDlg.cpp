@@ -16,13 +16,14 @@
 #include "reader/ReadingWindows.h"
 #include "reader/ServerLink.h"
 #include "reader/ShowMessage.h"
+#include "reader/SoftUpdate.h"
 #include "store/Catalogue.h"
 #include "store/ThreadDatabase.h"
 
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -55,8 +56,7 @@ int WholeDaysSince(const QString& timeText) {
 
 } // namespace
 
-CMainDlg::CMainDlg(ServerLink* link, FollowModels* models, ReadingWindows* windows,
-                   QWidget* parent)
+CMainDlg::CMainDlg(ServerLink* link, FollowModels* models, ReadingWindows* windows, QWidget* parent)
     : CSkinDialogEx(parent), link_(link), models_(models), windows_(windows) {
     SetSkinCaption(QStringLiteral("Quillmere"));
     SetSkinIcon();
@@ -153,13 +153,12 @@ void CMainDlg::ConnectLink() {
         if (ReadingWindowEvents* window = windows_->Find(info.followNo))
             window->OnPictureStored(info.address, info.posts);
     });
-    connect(link_, &ServerLink::softwareUpdateOffered, this,
-            [this](const SoftwareUpdateInfo& info) {
-                if (softwareUpdate_)
-                    softwareUpdate_(info, updateAll_);
-                else
-                    Log(QStringLiteral("Software update offered: ") + info.message);
-            });
+    connect(link_, &ServerLink::softwareUpdateOffered, this, [this](const SoftVersionInfo& info) {
+        if (softwareUpdate_)
+            softwareUpdate_(info, updateAll_);
+        else
+            OnSoftVersion(info, updateAll_, DesktopSoftUpdateSeams(this, &ShowMessage));
+    });
     connect(link_, &ServerLink::hotRecommendArrived, this,
             [](const QList<HotRecommendItem>& items) { TheHotRecommendList().Append(items); });
 }
@@ -218,10 +217,10 @@ void CMainDlg::OnFollowAnswered(int result, int followNo, const QString& message
     if (result == 0) {
         ShowMessage(MessageNotice, this, message);
     } else if (result == 1) {
-        const QString question =
-            message + QStringLiteral("是否立即阅读？") + QStringLiteral("\n") +
-            QStringLiteral("此贴为临时阅读状态，您可以在") + QStringLiteral("\"我的关注\"") +
-            QStringLiteral("选项卡里将此贴改为永久阅读。");
+        const QString question = message + QStringLiteral("是否立即阅读？") + QStringLiteral("\n") +
+                                 QStringLiteral("此贴为临时阅读状态，您可以在") +
+                                 QStringLiteral("\"我的关注\"") +
+                                 QStringLiteral("选项卡里将此贴改为永久阅读。");
         if (ShowMessage(MessageQuestion, this, question) == ResultYes)
             followList_->OpenReadingWindow(followNo, QString());
     }
@@ -332,7 +331,8 @@ void CMainDlg::Arrange() {
         tabButtons_[kTabButtons[i].tab]->setGeometry(20 + i * (kTabWidth + 4), kTabTop, kTabWidth,
                                                      kTabHeight);
     // The pages fill the client area below the tab row, inside the frame line.
-    const QRect pageRect(1, kPageTop, std::max(0, width() - 2), std::max(0, height() - kPageTop - 1));
+    const QRect pageRect(1, kPageTop, std::max(0, width() - 2),
+                         std::max(0, height() - kPageTop - 1));
     for (int i = 0; i < 5; ++i)
         Page(i)->setGeometry(pageRect);
 }

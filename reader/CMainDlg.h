@@ -18,7 +18,7 @@ class FollowModels;
 class ReadingWindows;
 class ServerLink;
 struct LoginAnswerInfo;
-struct SoftwareUpdateInfo;
+struct SoftVersionInfo;
 
 // The reader's top-level window: five tab pages, the dispatcher of the server's records and
 // the reader's housekeeping timers. The server finds the reader by this window's title.
@@ -34,7 +34,7 @@ public:
     // The spot left of the tab row whose right-click writes both logs.
     static QRect LogCorner() { return QRect(QPoint(0, 40), QPoint(19, 66)); }
 
-    using SoftwareUpdateHandler = std::function<void(const SoftwareUpdateInfo&, int updateAll)>;
+    using SoftwareUpdateHandler = std::function<void(const SoftVersionInfo&, int updateAll)>;
 
     CMainDlg(ServerLink* link, FollowModels* models, ReadingWindows* windows,
              QWidget* parent = nullptr);

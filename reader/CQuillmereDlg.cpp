@@ -2,13 +2,14 @@
 
 #include "common/Log.h"
 #include "reader/CAddFocusWebpageDlg.h"
-#include "reader/FollowExport.h"
+#include "reader/ExportMenuCommands.h"
 #include "reader/FollowModels.h"
 #include "reader/ReaderLook.h"
 #include "reader/ReaderState.h"
 #include "reader/ReadingWindows.h"
 #include "reader/ServerLink.h"
 #include "reader/ShowMessage.h"
+#include "skin/CSkinButton.h"
 #include "store/ThreadDatabase.h"
 
 #include <QApplication>
@@ -36,8 +37,11 @@ CQuillmereDlg::CQuillmereDlg(ServerLink* link, FollowModels* models, ReadingWind
                              QWidget* parent)
     : CSkinChildDialog(parent), link_(link), models_(models), windows_(windows) {
     SetBackgroundBitmap(kPanelBitmap);
-    addButton_ = new QPushButton(QStringLiteral("添加关注网页"), this);
-    addButton_->setIcon(QIcon(ReaderLook::Icon(128, devicePixelRatioF())));
+    auto* add = new CSkinButton(QStringLiteral("添加关注网页"), this);
+    add->SetButtonBitmaps(CSkinButton::kAccentNormalBitmap, CSkinButton::kAccentHoverBitmap,
+                          CSkinButton::kAccentPressedBitmap);
+    add->SetTextColours(Qt::white, QColor(200, 200, 200));
+    addButton_ = add;
     list_ = new QTableWidget(0, ColumnCount, this);
     list_->setObjectName(QStringLiteral("FollowList"));
     connect(addButton_, &QPushButton::clicked, this, &CQuillmereDlg::RunAddFollowDialog);
@@ -80,13 +84,20 @@ void CQuillmereDlg::Initialise() {
 
     QList<FollowRecord> follows;
     ListFollowedThreads(follows);
+    // Each model reads its thread's stored pages as it loads; the row takes them from there,
+    // so every thread file is read once. A thread whose model fails to load is read directly.
     list_->setUpdatesEnabled(false);
-    for (const FollowRecord& follow : follows)
-        AppendRow(follow);
+    for (const FollowRecord& follow : follows) {
+        models_->Open(follow.focusPageNo);
+        if (models_->Exists(follow.focusPageNo)) {
+            const QList<int> pages = models_->StoredPages(follow.focusPageNo);
+            AppendRow(follow, &pages);
+        } else {
+            AppendRow(follow);
+        }
+    }
     list_->setUpdatesEnabled(true);
     followCount_ = static_cast<int>(follows.size());
-    for (const FollowRecord& follow : follows)
-        models_->Open(follow.focusPageNo);
     connect(models_, &FollowModels::opened, this, &CQuillmereDlg::OnModelOpened);
     connect(models_, &FollowModels::newPages, this,
             [this](int followNo, int) { OnModelNewPages(followNo); });
@@ -229,13 +240,24 @@ void CQuillmereDlg::RunMenuCommand(int command) {
         break;
     case CmdExportText:
     case CmdExportHtml:
-    case CmdExportPictures:
-        if (!followNos.isEmpty())
-            ExportFollows(command == CmdExportText   ? FollowExportKind::Text
-                          : command == CmdExportHtml ? FollowExportKind::Html
-                                                     : FollowExportKind::Pictures,
-                          followNos, this);
+    case CmdExportPictures: {
+        QList<FollowRecord> selected;
+        for (int followNo : followNos) {
+            FollowRecord record;
+            if (ReadFollowedThread(followNo, record))
+                selected.append(record);
+        }
+        if (selected.isEmpty())
+            break;
+        ExportUiSeams seams;
+        seams.showMessage = &ShowMessage;
+        if (command == CmdExportPictures)
+            OnExportPictures(this, selected, seams);
+        else
+            OnExportText(this, command == CmdExportText ? ExportKind::Text : ExportKind::Html,
+                         selected, seams);
         break;
+    }
     default:
         break;
     }

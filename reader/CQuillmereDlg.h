@@ -4,8 +4,8 @@
 #include "reader/NewPageQueue.h"
 #include "store/Catalogue.h"
 
-#include <QPointer>
 #include "skin/CSkinChildDialog.h"
+#include <QPointer>
 
 #include <QTimer>
 

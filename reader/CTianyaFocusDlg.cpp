@@ -87,7 +87,8 @@ void CTianyaFocusDlg::OnClick(int row, int column) {
 void CTianyaFocusDlg::resizeEvent(QResizeEvent* event) {
     CSkinChildDialog::resizeEvent(event);
     list_->setGeometry(10, 10, std::max(0, width() - 20), std::max(0, height() - 20));
-    const int titles = std::max(200, (list_->viewport()->width() - 60) / 2);
+    // The two title columns share what the board column and a scroll bar leave.
+    const int titles = std::max(200, (list_->width() - 60 - 24) / 2);
     list_->setColumnWidth(ColTitle1, titles);
     list_->setColumnWidth(ColTitle2, titles);
 }

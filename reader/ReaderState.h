@@ -38,7 +38,14 @@ private:
 // is written back at exit.
 class HelpTips {
 public:
-    enum Counter { ClickToDown, ClickToRead, TurnReadContent, ChangeViewModel, DelMyFocus, HelpDetail };
+    enum Counter {
+        ClickToDown,
+        ClickToRead,
+        TurnReadContent,
+        ChangeViewModel,
+        DelMyFocus,
+        HelpDetail
+    };
     static constexpr int kCount = 6;
     static QString KeyOf(int counter);
 

@@ -40,12 +40,6 @@ PictureStoredInfo decodePictures(const LargeMessage& record) {
     return info;
 }
 
-SoftwareUpdateInfo decodeUpdate(const LargeMessage& record) {
-    const auto message = FromLarge<SoftVerUpdateMessage>(record);
-    return {message.updateKind.Get(), message.field4.Get(), message.message.Get(),
-            message.field6.Get(),     message.field7.Get(), message.field8.Get()};
-}
-
 } // namespace
 
 ServerLink::ServerLink(CommandChannel* channel, QObject* parent)
@@ -106,8 +100,7 @@ void ServerLink::OnCopyData(const LargeMessage& record, int size) {
     case CDTReply:
         if (large) {
             const auto answer = FromLarge<ReplyAnswer>(record);
-            emit replyAnswered(answer.focusPageNo.Get(), answer.result.Get(),
-                               answer.message.Get());
+            emit replyAnswered(answer.focusPageNo.Get(), answer.result.Get(), answer.message.Get());
             return;
         }
         break;
@@ -143,7 +136,7 @@ void ServerLink::OnCopyData(const LargeMessage& record, int size) {
         break;
     case CDTSoftVerUpdate:
         if (large) {
-            emit softwareUpdateOffered(decodeUpdate(record));
+            emit softwareUpdateOffered(SoftVersionOf(record));
             return;
         }
         break;

@@ -2,6 +2,7 @@
 
 #include "common/ChannelReceiver.h"
 #include "common/Records.h"
+#include "reader/SoftUpdate.h"
 #include "store/ThreadRecords.h"
 
 #include <QImage>
@@ -25,16 +26,6 @@ struct PictureStoredInfo {
     int followNo = 0;
     QString address;
     QList<PicturePost> posts;
-};
-
-// Version information for the update check.
-struct SoftwareUpdateInfo {
-    QString updateKind;
-    QString field4;
-    QString message;
-    QString field6;
-    QString field7;
-    QString field8;
 };
 
 // The reader's end of the channel: the one place that reads and writes raw records. Records
@@ -95,7 +86,7 @@ signals:
     void newestPagesStored(int followNo);
     void serverRunning();
     void pictureStored(const PictureStoredInfo& info);
-    void softwareUpdateOffered(const SoftwareUpdateInfo& info);
+    void softwareUpdateOffered(const SoftVersionInfo& info);
     void hotRecommendArrived(const QList<HotRecommendItem>& items);
 
 private:

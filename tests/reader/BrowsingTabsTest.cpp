@@ -43,18 +43,21 @@ protected:
 };
 
 TEST_F(BrowsingTabs, RecommendationsPairTwoToARowWithinACategory) {
-    ASSERT_TRUE(ReplaceFrontPageItems({{QStringLiteral("娱乐"), QStringLiteral("a1"), QStringLiteral("u1")},
-                                       {QStringLiteral("娱乐"), QStringLiteral("a2"), QStringLiteral("u2")},
-                                       {QStringLiteral("娱乐"), QStringLiteral("a3"), QStringLiteral("u3")},
-                                       {QStringLiteral("经济"), QStringLiteral("b1"), QStringLiteral("v1")},
-                                       {QStringLiteral("经济"), QStringLiteral("b2"), QStringLiteral("v2")},
-                                       {QStringLiteral("体育"), QStringLiteral("c1"), QStringLiteral("w1")}}));
+    ASSERT_TRUE(ReplaceFrontPageItems(
+        {{QStringLiteral("娱乐"), QStringLiteral("a1"), QStringLiteral("u1")},
+         {QStringLiteral("娱乐"), QStringLiteral("a2"), QStringLiteral("u2")},
+         {QStringLiteral("娱乐"), QStringLiteral("a3"), QStringLiteral("u3")},
+         {QStringLiteral("经济"), QStringLiteral("b1"), QStringLiteral("v1")},
+         {QStringLiteral("经济"), QStringLiteral("b2"), QStringLiteral("v2")},
+         {QStringLiteral("体育"), QStringLiteral("c1"), QStringLiteral("w1")}}));
     CTianyaFocusDlg page(&link);
     ASSERT_EQ(page.List()->rowCount(), 4);
     const QList<QStringList> expected = {
-        {QStringLiteral("娱乐"), QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("u1"), QStringLiteral("u2")},
+        {QStringLiteral("娱乐"), QStringLiteral("a1"), QStringLiteral("a2"), QStringLiteral("u1"),
+         QStringLiteral("u2")},
         {QStringLiteral("娱乐"), QStringLiteral("a3"), QString(), QStringLiteral("u3"), QString()},
-        {QStringLiteral("经济"), QStringLiteral("b1"), QStringLiteral("b2"), QStringLiteral("v1"), QStringLiteral("v2")},
+        {QStringLiteral("经济"), QStringLiteral("b1"), QStringLiteral("b2"), QStringLiteral("v1"),
+         QStringLiteral("v2")},
         {QStringLiteral("体育"), QStringLiteral("c1"), QString(), QStringLiteral("w1"), QString()}};
     for (int r = 0; r < 4; ++r)
         EXPECT_EQ(row(page, r), expected[r]) << r;
@@ -62,21 +65,23 @@ TEST_F(BrowsingTabs, RecommendationsPairTwoToARowWithinACategory) {
     EXPECT_TRUE(page.List()->isColumnHidden(4));
 
     // The server stored a new front page: the list reloads.
-    ASSERT_TRUE(ReplaceFrontPageItems({{QStringLiteral("新"), QStringLiteral("n1"), QStringLiteral("x1")}}));
+    ASSERT_TRUE(ReplaceFrontPageItems(
+        {{QStringLiteral("新"), QStringLiteral("n1"), QStringLiteral("x1")}}));
     page.Fill();
     EXPECT_EQ(page.List()->rowCount(), 1);
 }
 
 TEST_F(BrowsingTabs, AClickTakesTheItemOfItsHalfOfTheRow) {
-    ASSERT_TRUE(ReplaceFrontPageItems({{QStringLiteral("娱乐"), QStringLiteral("a1"), QStringLiteral("http://t/1")},
-                                       {QStringLiteral("娱乐"), QStringLiteral("a2"), QStringLiteral("http://t/2")},
-                                       {QStringLiteral("娱乐"), QStringLiteral("a3"), QStringLiteral("http://t/3")}}));
+    ASSERT_TRUE(ReplaceFrontPageItems(
+        {{QStringLiteral("娱乐"), QStringLiteral("a1"), QStringLiteral("http://t/1")},
+         {QStringLiteral("娱乐"), QStringLiteral("a2"), QStringLiteral("http://t/2")},
+         {QStringLiteral("娱乐"), QStringLiteral("a3"), QStringLiteral("http://t/3")}}));
     CTianyaFocusDlg page(&link);
     struct Case {
         int row, column;
         const char* asked; // empty: nothing asked
-    } cases[] = {{0, 0, "a1"}, {0, 1, "a1"}, {0, 2, "a2"}, {0, 3, "a2"}, {0, 4, "a2"},
-                 {1, 1, "a3"}, {1, 2, ""},   {5, 1, ""}};
+    } cases[] = {{0, 0, "a1"}, {0, 1, "a1"}, {0, 2, "a2"}, {0, 3, "a2"},
+                 {0, 4, "a2"}, {1, 1, "a3"}, {1, 2, ""},   {5, 1, ""}};
     for (const Case& c : cases) {
         messages.shown.clear();
         messages.answers = {7};
@@ -113,8 +118,9 @@ TEST_F(BrowsingTabs, ForumNewWindowLinksAreOfferedForFollowing) {
     page.OnNewWindow(QStringLiteral("http://www.forum.localhost/t/5-1.shtml"));
     page.OnNewWindow(QStringLiteral("http://www.forum.localhost/t/6-1.shtml"));
     EXPECT_EQ(messages.Texts(),
-              (QStringList{QStringLiteral("是否将\"http://www.forum.localhost/t/5-1.shtml\"添加为关注？"),
-                           QStringLiteral("是否将\"http://www.forum.localhost/t/6-1.shtml\"添加为关注？")}));
+              (QStringList{
+                  QStringLiteral("是否将\"http://www.forum.localhost/t/5-1.shtml\"添加为关注？"),
+                  QStringLiteral("是否将\"http://www.forum.localhost/t/6-1.shtml\"添加为关注？")}));
     const LargeMessage* sent = server.WaitFor(CDTAddFocusWebpage);
     ASSERT_NE(sent, nullptr);
     const auto request = FromLarge<AddFocusRequest>(*sent);

@@ -32,7 +32,9 @@ TEST(MessageBox, BreaksAtLineFeedsAndAt440Pixels) {
         QStringList expectedStart; // the first lines exactly, when given
         int minLines;
     } cases[] = {
-        {QStringLiteral("一\n二\r\n三"), {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")}, 3},
+        {QStringLiteral("一\n二\r\n三"),
+         {QStringLiteral("一"), QStringLiteral("二"), QStringLiteral("三")},
+         3},
         {QStringLiteral("a\n\nb"), {QStringLiteral("a"), QString(), QStringLiteral("b")}, 3},
         {longWord, {}, 2},
         {longChinese, {}, 2},
@@ -62,7 +64,8 @@ TEST(MessageBox, BreaksAtABlankWhenTheLineHasOne) {
     const QFontMetrics metrics(probe.font());
     // Two words of about 300 pixels each.
     const int n = 300 / metrics.horizontalAdvance(QLatin1Char('a'));
-    const QString text = QString(n, QLatin1Char('a')) + QLatin1Char(' ') + QString(n, QLatin1Char('b'));
+    const QString text =
+        QString(n, QLatin1Char('a')) + QLatin1Char(' ') + QString(n, QLatin1Char('b'));
     const QStringList lines = CMsgBoxDlg::BreakText(text, metrics, 440);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[0], QString(n, QLatin1Char('a')));
@@ -138,8 +141,10 @@ TEST(AddFollowDialog, AddressRule) {
         const char* typed;
         const char* sent; // empty: rejected
     } cases[] = {
-        {"http://www.forum.localhost:8080/t/1-1.shtml", "http://www.forum.localhost:8080/t/1-1.shtml"},
-        {"HTTP://WWW.FORUM.LOCALHOST:8080/T/1-1.SHTML", "http://www.forum.localhost:8080/t/1-1.shtml"},
+        {"http://www.forum.localhost:8080/t/1-1.shtml",
+         "http://www.forum.localhost:8080/t/1-1.shtml"},
+        {"HTTP://WWW.FORUM.LOCALHOST:8080/T/1-1.SHTML",
+         "http://www.forum.localhost:8080/t/1-1.shtml"},
         {"www.forum.localhost:8080/t/1-1.shtml", "http://www.forum.localhost:8080/t/1-1.shtml"},
         {"see http://x/ forum.localhost:8080", "see http://x/ forum.localhost:8080"},
         {"https://www.forum.localhost:8080/t", "https://www.forum.localhost:8080/t"},
@@ -173,7 +178,8 @@ TEST(AddFollowDialog, SendsTheAcceptedAddressAndWaitsForTheAnswer) {
 
     dialog.AddressEdit()->setText(QStringLiteral("www.example.com/1.shtml"));
     dialog.Add();
-    EXPECT_EQ(messages.Texts(), QStringList{QStringLiteral("输入网址不合法，请输入天涯论坛帖子的网址！")});
+    EXPECT_EQ(messages.Texts(),
+              QStringList{QStringLiteral("输入网址不合法，请输入天涯论坛帖子的网址！")});
     EXPECT_TRUE(dialog.AddressEdit()->isEnabled());
     EXPECT_EQ(dialog.AddressEdit()->text(), QStringLiteral("www.example.com/1.shtml"));
 

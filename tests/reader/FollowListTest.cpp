@@ -1,9 +1,9 @@
 // The follow list against a catalogue in a temporary home, with recorded reading windows.
 #include "reader/CQuillmereDlg.h"
 #include "reader/FollowModels.h"
-#include "reader/model/ReadingModelRegistry.h"
 #include "reader/ReaderState.h"
 #include "reader/ServerLink.h"
+#include "reader/model/ReadingModelRegistry.h"
 #include "store/Catalogue.h"
 #include "store/CatalogueFile.h"
 #include "store/ThreadDatabase.h"
@@ -44,9 +44,9 @@ protected:
     void select(const QList<int>& rows) {
         list->List()->clearSelection();
         for (int row : rows)
-            list->List()->selectionModel()->select(
-                list->List()->model()->index(row, 0),
-                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            list->List()->selectionModel()->select(list->List()->model()->index(row, 0),
+                                                   QItemSelectionModel::Select |
+                                                       QItemSelectionModel::Rows);
     }
 
     TempHome home;
@@ -93,10 +93,13 @@ TEST_F(FollowList, RepeatedReportsForOneThreadCollapseAndAreHandedOnePerTick) {
     FollowRecord record;
     ReadFollowedThread(a, record);
     for (int page = 2; page <= 5; ++page)
-        SavePage(record.dbFileName, {{page, QStringLiteral("x"), QStringLiteral("2024-01-01 00:00:00"), QStringLiteral("y")}},
+        SavePage(record.dbFileName,
+                 {{page, QStringLiteral("x"), QStringLiteral("2024-01-01 00:00:00"),
+                   QStringLiteral("y")}},
                  page, record.webpageUrl);
     list->HandOneNewPage();
-    EXPECT_TRUE(PumpUntil([&] { return text(0, 3) == QStringLiteral("5/5"); }, 5000)) << text(0, 3).toStdString();
+    EXPECT_TRUE(PumpUntil([&] { return text(0, 3) == QStringLiteral("5/5"); }, 5000))
+        << text(0, 3).toStdString();
     EXPECT_EQ(list->Queue().Copy().size(), 1);
 }
 
@@ -219,8 +222,8 @@ TEST_F(FollowList, FollowLimitNoticeAbove50) {
             EXPECT_TRUE(messages.shown.isEmpty());
         } else {
             ASSERT_EQ(messages.shown.size(), 1);
-            EXPECT_TRUE(messages.shown[0].text.startsWith(
-                QStringLiteral("您关注的网页已经达到51个，建议您从\"我的关注\"选项卡里删除不常阅读的帖！\n")));
+            EXPECT_TRUE(messages.shown[0].text.startsWith(QStringLiteral(
+                "您关注的网页已经达到51个，建议您从\"我的关注\"选项卡里删除不常阅读的帖！\n")));
         }
     }
 }

@@ -7,9 +7,9 @@
 #include "reader/CMainDlg.h"
 #include "reader/CQuillmereDlg.h"
 #include "reader/FollowModels.h"
-#include "reader/model/ReadingModelRegistry.h"
 #include "reader/ReaderState.h"
 #include "reader/ServerLink.h"
+#include "reader/model/ReadingModelRegistry.h"
 #include "store/Catalogue.h"
 #include "store/CatalogueFile.h"
 #include "tests/reader/ReaderTestKit.h"
@@ -122,8 +122,8 @@ TEST_F(MainWindow, RightClickInTheCornerWritesBothLogs) {
     struct Case {
         QPoint at;
         bool writes;
-    } cases[] = {{{10, 50}, true}, {{0, 40}, true},   {{19, 66}, true},
-                 {{25, 50}, false}, {{10, 70}, false}, {{20, 50}, false}, {{10, 67}, false}, {{10, 39}, false}};
+    } cases[] = {{{10, 50}, true},  {{0, 40}, true},   {{19, 66}, true},  {{25, 50}, false},
+                 {{10, 70}, false}, {{20, 50}, false}, {{10, 67}, false}, {{10, 39}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(QStringLiteral("%1,%2").arg(c.at.x()).arg(c.at.y()).toStdString());
         QFile::remove(home.File(QStringLiteral("ClientLog.txt")));
@@ -161,10 +161,11 @@ TEST_F(MainWindow, RecordsForAReadingWindowReachTheWindowOfTheirFollow) {
     // The same records for a follow without a window go nowhere.
     dispatch(MakeSmall(CDTRefresh, 8));
     dispatch(MakeSmall(CDTGetAllNewestWebpage, 8));
-    const QStringList expected = {QStringLiteral("reply 1 回复成功"), QStringLiteral("refresh"),
-                                  QStringLiteral("chosen 9 1"),       QStringLiteral("chosen 0 0"),
-                                  QStringLiteral("later 11 20"),      QStringLiteral("earlier 3 5"),
-                                  QStringLiteral("newest"),           QStringLiteral("picture http://img/p.png 2")};
+    const QStringList expected = {
+        QStringLiteral("reply 1 回复成功"), QStringLiteral("refresh"),
+        QStringLiteral("chosen 9 1"),       QStringLiteral("chosen 0 0"),
+        QStringLiteral("later 11 20"),      QStringLiteral("earlier 3 5"),
+        QStringLiteral("newest"),           QStringLiteral("picture http://img/p.png 2")};
     EXPECT_EQ(seven->calls, expected);
 }
 
@@ -172,7 +173,7 @@ TEST_F(MainWindow, SoftwareUpdateGoesToItsHandlerWithTheUpdateAllFlag) {
     home.WriteFile(QStringLiteral("Quillmere.ini"), "[Base]\nUpdateAll=1\n");
     QStringList seen;
     window = std::make_unique<CMainDlg>(&link, &models, &windows);
-    window->SetSoftwareUpdateHandler([&](const SoftwareUpdateInfo& info, int updateAll) {
+    window->SetSoftwareUpdateHandler([&](const SoftVersionInfo& info, int updateAll) {
         seen << info.updateKind + QStringLiteral(" ") + info.message + QStringLiteral(" ") +
                     QString::number(updateAll);
     });
@@ -189,7 +190,8 @@ TEST_F(MainWindow, RecommendationBatchesAddUp) {
     open();
     std::vector<HotRecommendItem> items(30);
     for (int i = 0; i < 30; ++i)
-        items[i] = {QStringLiteral("<b>%1</b>").arg(i), QStringLiteral("http://z/%1").arg(i), 100, 50};
+        items[i] = {QStringLiteral("<b>%1</b>").arg(i), QStringLiteral("http://z/%1").arg(i), 100,
+                    50};
     const std::vector<LargeMessage> records = SplitHotRecommend(items);
     ASSERT_EQ(records.size(), 2u);
     link.OnCopyData(records[0], kLargeMessageSize);
@@ -222,7 +224,8 @@ TEST_F(MainWindow, LoginAnswersSetTheLoginState) {
     answer.result.Set(1);
     dispatch(answer);
     EXPECT_EQ(TheLoginState().loggedIn, 1);
-    EXPECT_EQ(ReadSettingText(QStringLiteral("Base"), QStringLiteral("UserName")), QStringLiteral("demo"));
+    EXPECT_EQ(ReadSettingText(QStringLiteral("Base"), QStringLiteral("UserName")),
+              QStringLiteral("demo"));
     answer.result.Set(0);
     dispatch(answer);
     EXPECT_EQ(TheLoginState().loggedIn, 0);
@@ -251,8 +254,9 @@ TEST_F(MainWindow, AddFollowAnswers) {
     dispatch(answer);
     ASSERT_EQ(messages.shown.size(), 1);
     EXPECT_EQ(messages.shown[0].kind, 4);
-    EXPECT_EQ(messages.shown[0].text,
-              QStringLiteral("\"新帖\"添加关注成功!是否立即阅读？\n此贴为临时阅读状态，您可以在\"我的关注\"选项卡里将此贴改为永久阅读。"));
+    EXPECT_EQ(messages.shown[0].text, QStringLiteral("\"新帖\"添加关注成功!"
+                                                     "是否立即阅读？\n此贴为临时阅读状态，您可以在"
+                                                     "\"我的关注\"选项卡里将此贴改为永久阅读。"));
     EXPECT_TRUE(windows.calls.isEmpty());
     EXPECT_EQ(window->FollowList()->List()->rowCount(), 1);
 
@@ -268,10 +272,11 @@ TEST_F(MainWindow, AGoneThreadIsDeletedOnYes) {
     dispatch(MakeSmall(CDTNoWebpage, a));
     EXPECT_EQ(window->FollowList()->List()->rowCount(), 1);
     dispatch(MakeSmall(CDTNoWebpage, a));
-    EXPECT_EQ(messages.Texts(),
-              (QStringList{QStringLiteral("\"旧帖\"已经从服务器删除，建议从您的关注删除！是否立即删除？"),
-                           QStringLiteral("\"旧帖\"已经从服务器删除，建议从您的关注删除！是否立即删除？"),
-                           QStringLiteral("删除成功！")}));
+    EXPECT_EQ(
+        messages.Texts(),
+        (QStringList{QStringLiteral("\"旧帖\"已经从服务器删除，建议从您的关注删除！是否立即删除？"),
+                     QStringLiteral("\"旧帖\"已经从服务器删除，建议从您的关注删除！是否立即删除？"),
+                     QStringLiteral("删除成功！")}));
     EXPECT_EQ(window->FollowList()->List()->rowCount(), 0);
     // A follow number the catalogue does not know asks nothing.
     dispatch(MakeSmall(CDTNoWebpage, 999));
@@ -284,7 +289,9 @@ TEST_F(MainWindow, NewPageReportsAreQueuedAndFrontPageReloads) {
     dispatch(MakeSmall(CDTNewGetWebpage, a, 4));
     dispatch(MakeSmall(CDTNewGetWebpage, a, 6));
     EXPECT_EQ(window->FollowList()->Queue().Copy(), (QList<QPair<int, int>>{{a, 6}}));
-    EXPECT_FALSE(LogLinesContaining(QStringLiteral("OnCopyData NewGetWebpage ulFocusIndex=%1 ulPageNO=6").arg(a)).isEmpty());
+    EXPECT_FALSE(LogLinesContaining(
+                     QStringLiteral("OnCopyData NewGetWebpage ulFocusIndex=%1 ulPageNO=6").arg(a))
+                     .isEmpty());
 }
 
 TEST_F(MainWindow, NothingIsHandledOnceClosingBegan) {
@@ -347,7 +354,8 @@ TEST_F(MainWindow, StaleFollowCheck) {
 }
 
 TEST_F(MainWindow, StaleFollowCheckRunsByItselfAfterItsDelay) {
-    const int c = AddFollow(QStringLiteral("C"), {1}, 0, TimeText(QDateTime::currentSecsSinceEpoch() - 8 * 86400));
+    const int c = AddFollow(QStringLiteral("C"), {1}, 0,
+                            TimeText(QDateTime::currentSecsSinceEpoch() - 8 * 86400));
     SetNotifyDelTime(TimeText(QDateTime::currentSecsSinceEpoch() - 8 * 86400), c);
     window = std::make_unique<CMainDlg>(&link, &models, &windows);
     window->SetFollowLimitDelayMs(3600000);

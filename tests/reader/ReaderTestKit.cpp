@@ -106,7 +106,8 @@ bool FakeReadingWindows::ShowOpen(int followNo) {
 
 bool FakeReadingWindows::Open(int followNo, const QString& title, int pageCount,
                               const QString& userName) {
-    calls << QStringLiteral("open %1 %2 %3 %4").arg(followNo).arg(title).arg(pageCount).arg(userName);
+    calls
+        << QStringLiteral("open %1 %2 %3 %4").arg(followNo).arg(title).arg(pageCount).arg(userName);
     open.insert(followNo, std::make_shared<Window>());
     return true;
 }
@@ -136,9 +137,8 @@ int AddFollow(const QString& title, const QList<int>& pages, int deleteFocus,
         return 0;
     const QString address = QStringLiteral("http://www.forum.localhost/t/%1-1.shtml").arg(file);
     for (int page : pages) {
-        const QString time = lastPostTime.isEmpty()
-                                 ? TimeText(QDateTime::currentSecsSinceEpoch())
-                                 : lastPostTime;
+        const QString time =
+            lastPostTime.isEmpty() ? TimeText(QDateTime::currentSecsSinceEpoch()) : lastPostTime;
         SavePage(file, {{page, QStringLiteral("作者"), time, QStringLiteral("内容")}}, page,
                  address);
     }
@@ -180,7 +180,8 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
 int AddBareFollow(const QString& title) {
     EnsureCatalogueFile();
     static int counter = 0;
-    const QString address = QStringLiteral("http://www.forum.localhost/bare/%1-1.shtml").arg(++counter);
+    const QString address =
+        QStringLiteral("http://www.forum.localhost/bare/%1-1.shtml").arg(++counter);
     if (!AddFollowedThread(address, title, QStringLiteral("楼主"), QStringLiteral("none.db"), 0))
         return 0;
     return FindFollowNumber(address);
