@@ -93,11 +93,10 @@ int CQuillmereApp::Run(int argc, char** argv) {
     flags.reply = ReadSettingInt(QStringLiteral("ModuleValid"), QStringLiteral("Reply"), 1);
     flags.getImg = ReadSettingInt(QStringLiteral("ModuleValid"), QStringLiteral("GetImg"), 1);
 
-    // The reading window registers its window type with the window registry.
     ReadingModelRegistry modelRegistry;
     ReadingWindowRegistry windowRegistry(modelRegistry, {});
     FollowModels models(modelRegistry);
-    RegistryReadingWindows windows(modelRegistry, windowRegistry);
+    RegistryReadingWindows windows(modelRegistry, windowRegistry, link);
     int result = 0;
     {
         CMainDlg window(&link, &models, &windows);

@@ -50,6 +50,7 @@ CQuillmereDlg::CQuillmereDlg(ServerLink* link, FollowModels* models, ReadingWind
     destroyTimer_.setSingleShot(true);
     destroyTimer_.setInterval(1000);
     connect(&destroyTimer_, &QTimer::timeout, this, [this] { windows_->DestroyClosed(); });
+    windows_->SetOnWindowClosed([this] { destroyTimer_.start(); });
 }
 
 QString CQuillmereDlg::DownloadText(const QList<int>& pages) {

@@ -5,6 +5,9 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 class ReadingModelRegistry;
 class ReadingWindowRegistry;
 
@@ -20,20 +23,6 @@ public:
     virtual void OnEarlierPagesStored(int firstWanted, int lastParsed) = 0;
     virtual void OnNewestPagesStored() = 0;
     virtual void OnPictureStored(const QString& address, const QList<PicturePost>& posts) = 0;
-};
-
-// What the follow list gives a new reading window before showing it; the reading window
-// implements it beside `ReadingWindow`.
-class ReadingWindowSetup {
-public:
-    virtual ~ReadingWindowSetup() = default;
-    // Title, follow number, page count when followed, and the logged-in user (empty when not
-    // logged in).
-    virtual void Setup(int followNo, const QString& title, int pageCount,
-                       const QString& userName) = 0;
-    // Creates the window as a top-level window and shows it.
-    virtual void ShowWindow() = 0;
-    virtual void FocusWindow() = 0;
 };
 
 // What the follow list and the dispatcher need of the open reading windows.
@@ -52,21 +41,33 @@ public:
     virtual bool Close(int followNo) = 0;
     virtual void DestroyClosed() = 0;
     virtual void CloseAll() = 0;
+    // Runs when a window has closed by itself; the follow list destroys it a second later.
+    virtual void SetOnWindowClosed(std::function<void()> onClosed) = 0;
 };
 
-// The reading windows of the reader's registries.
+class ServerLink;
+class CShowContent;
+
+// The reading windows of the reader's registries: `CShowContent` windows, each with a link to
+// its model, the server and the reader's services.
 class RegistryReadingWindows : public ReadingWindows {
 public:
-    RegistryReadingWindows(ReadingModelRegistry& models, ReadingWindowRegistry& windows)
-        : models_(models), windows_(windows) {}
+    RegistryReadingWindows(ReadingModelRegistry& models, ReadingWindowRegistry& windows,
+                           ServerLink& link);
+    ~RegistryReadingWindows() override;
     ReadingWindowEvents* Find(int followNo) override;
     bool ShowOpen(int followNo) override;
     bool Open(int followNo, const QString& title, int pageCount, const QString& userName) override;
     bool Close(int followNo) override;
     void DestroyClosed() override;
     void CloseAll() override;
+    void SetOnWindowClosed(std::function<void()> onClosed) override { onClosed_ = onClosed; }
 
 private:
+    class WindowEvents;
     ReadingModelRegistry& models_;
     ReadingWindowRegistry& windows_;
+    ServerLink& link_;
+    std::function<void()> onClosed_;
+    std::unique_ptr<WindowEvents> events_;
 };

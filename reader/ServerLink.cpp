@@ -221,6 +221,10 @@ void ServerLink::Reply(int followNo, const QString& text) {
     channel_.QueueLarge(ToLarge(request));
 }
 
+void ServerLink::QueueSmall(const SmallMessage& record) {
+    channel_.QueueSmall(record);
+}
+
 bool ServerLink::Drain(int timeoutMs) {
     return channel_.WaitUntilIdle(timeoutMs);
 }

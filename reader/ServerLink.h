@@ -69,6 +69,8 @@ public:
     void NeedLaterPages(int followNo, int firstPage, int lastPage);
     void NeedEarlierPages(int followNo, int firstPage, int lastPage);
     void Reply(int followNo, const QString& text);
+    // A request the reading window has built itself.
+    void QueueSmall(const SmallMessage& record);
     // Waits at most `timeoutMs` for the queued records to be delivered.
     bool Drain(int timeoutMs);
 

@@ -8,9 +8,11 @@
 #include "reader/CQuillmereDlg.h"
 #include "reader/CTianyaFocusDlg.h"
 #include "reader/FollowModels.h"
+#include "reader/ReadingWindows.h"
 #include "reader/ServerLauncher.h"
 #include "reader/ServerLink.h"
 #include "reader/model/ReadingModelRegistry.h"
+#include "reader/model/ReadingWindowRegistry.h"
 #include "store/Catalogue.h"
 #include "store/CatalogueFile.h"
 #include "tests/e2e/TestProcesses.h"
@@ -65,6 +67,8 @@ protected:
         if (window)
             window->close();
         window.reset();
+        readingWindows.reset();
+        windowRegistry.reset();
         // The server leaves when told; one that does not is ended here.
         CommandChannel exitChannel;
         exitChannel.StartChannel(QString::fromLatin1(ServerLink::kServerTitle));
@@ -91,16 +95,28 @@ protected:
         ASSERT_TRUE(link->Start([] { ServerLauncher::Start(); }));
         registry = std::make_unique<ReadingModelRegistry>();
         models = std::make_unique<FollowModels>(*registry);
-        window = std::make_unique<CMainDlg>(link.get(), models.get(), &windows);
+        ReadingWindows* shown = &windows;
+        if (realWindows()) {
+            windowRegistry = std::make_unique<ReadingWindowRegistry>(
+                *registry, ReadingWindowRegistry::WindowFactory());
+            readingWindows =
+                std::make_unique<RegistryReadingWindows>(*registry, *windowRegistry, *link);
+            shown = readingWindows.get();
+        }
+        window = std::make_unique<CMainDlg>(link.get(), models.get(), shown);
         window->Initialise();
         window->show();
     }
 
     // Closes the reader's window and starts the reader again on the same home; the server
     // keeps running.
+    virtual bool realWindows() const { return false; }
+
     void restartReader() {
         window->close();
         window.reset();
+        readingWindows.reset();
+        windowRegistry.reset();
         models.reset();
         registry.reset();
         link.reset();
@@ -135,6 +151,8 @@ protected:
     std::unique_ptr<ReadingModelRegistry> registry;
     std::unique_ptr<FollowModels> models;
     FakeReadingWindows windows;
+    std::unique_ptr<ReadingWindowRegistry> windowRegistry;
+    std::unique_ptr<RegistryReadingWindows> readingWindows;
     MessageRecorder messages;
     std::unique_ptr<CMainDlg> window;
     int serverRuns = 0;
@@ -227,6 +245,31 @@ TEST_F(ReaderEndToEnd, AKilledServerIsStartedAgainByTheNextCommand) {
     EXPECT_GE(serverRuns, 2);
     EXPECT_EQ(ServersOf(home.Path()).size(), 1);
     ASSERT_TRUE(PumpUntil([&] { return rowOf(answers[0].second) >= 0; }, 10000));
+}
+
+// The same reader with its real reading windows.
+class ReaderWithReadingWindows : public ReaderEndToEnd {
+protected:
+    bool realWindows() const override { return true; }
+};
+
+TEST_F(ReaderWithReadingWindows, AFollowedThreadOpensInItsReadingWindowOnce) {
+    messages.answers = {6}; // read it now
+    link->Follow(threadUrl("/publicforum/content/free/1/1001-1.shtml"), QStringLiteral("\"1001\""));
+    ASSERT_TRUE(PumpUntil([&] { return windowRegistry->OpenWindowCount() == 1; }, 60000));
+    const int followNo = answers[0].second;
+    auto* shown = dynamic_cast<QWidget*>(windowRegistry->FindReadingWindow(followNo));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisible());
+    // A click on its row shows the same window again.
+    ASSERT_TRUE(PumpUntil([&] { return rowOf(followNo) >= 0; }, 10000));
+    window->FollowList()->OpenReadingWindow(followNo, QString());
+    EXPECT_EQ(windowRegistry->OpenWindowCount(), 1);
+    EXPECT_EQ(windowRegistry->FindReadingWindow(followNo), dynamic_cast<ReadingWindow*>(shown));
+    // Deleting the follow closes the window; the list's timer destroys it.
+    EXPECT_EQ(window->FollowList()->DeleteFollow(followNo), 1);
+    EXPECT_EQ(windowRegistry->OpenWindowCount(), 0);
+    EXPECT_TRUE(PumpUntil([&] { return windowRegistry->ClosedWindowCount() == 0; }, 5000));
 }
 
 } // namespace

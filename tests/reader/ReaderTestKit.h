@@ -67,6 +67,8 @@ public:
     bool Close(int followNo) override;
     void DestroyClosed() override;
     void CloseAll() override;
+    void SetOnWindowClosed(std::function<void()> onClosed) override { onClosed_ = onClosed; }
+    std::function<void()> onClosed_;
 };
 
 // A followed thread in the current home's catalogue with `pages` stored; its follow number.

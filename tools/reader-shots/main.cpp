@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
     ReadingModelRegistry modelRegistry;
     ReadingWindowRegistry windowRegistry(modelRegistry, {});
     FollowModels models(modelRegistry);
-    RegistryReadingWindows windows(modelRegistry, windowRegistry);
+    RegistryReadingWindows windows(modelRegistry, windowRegistry, link);
     CMainDlg window(&link, &models, &windows);
     window.Initialise();
     window.show();
