@@ -112,6 +112,8 @@ protected:
     // keeps running.
     virtual bool realWindows() const { return false; }
 
+    // Ends the reader and the server the way the program ends, then starts both again on the
+    // same home.
     void restartReader() {
         window->close();
         window.reset();
@@ -119,10 +121,16 @@ protected:
         windowRegistry.reset();
         models.reset();
         registry.reset();
+        link->AppExit();
+        link->Drain(3000);
         link.reset();
         channel.reset();
+        ASSERT_TRUE(PumpUntil([&] { return ServersOf(home.Path()).isEmpty(); }, 20000));
         CQuillmereApp::PurgeTemporaryFollows();
+        serverRuns = 0;
         startReader();
+        ServerLauncher::Start();
+        ASSERT_TRUE(PumpUntil([&] { return serverRuns > 0; }, 30000));
     }
 
     QTableWidget* list() const { return window->FollowList()->List(); }
@@ -208,6 +216,7 @@ TEST_F(ReaderEndToEnd, FollowThroughTheDialogMakePermanentDeleteAndRestart) {
               QStringLiteral("已删除1项关注，程序退出并重新运行后生效！"));
 
     restartReader();
+    ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(window->TabIndex(), CMainDlg::TabFollows);
     EXPECT_EQ(rowOf(second), -1);
     EXPECT_FALSE(ReadFollowedThread(second, secondRecord));
