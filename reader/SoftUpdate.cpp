@@ -49,7 +49,10 @@ SoftUpdateSeams DesktopSoftUpdateSeams(QWidget* parent, ShowMessageFunction show
 }
 
 void OnSoftVersion(const LargeMessage& record, int updateAll, const SoftUpdateSeams& seams) {
-    const SoftVersionInfo info = SoftVersionOf(record);
+    OnSoftVersion(SoftVersionOf(record), updateAll, seams);
+}
+
+void OnSoftVersion(const SoftVersionInfo& info, int updateAll, const SoftUpdateSeams& seams) {
     if (updateAll == 0 && info.updateKind != QStringLiteral("必须"))
         return;
     if (info.message.isEmpty())

@@ -36,6 +36,8 @@ SoftUpdateSeams DesktopSoftUpdateSeams(QWidget* parent, ShowMessageFunction show
 
 // Offers the update of a CDTSoftVerUpdate record; `updateAll` from [Base] UpdateAll.
 void OnSoftVersion(const LargeMessage& record, int updateAll, const SoftUpdateSeams& seams);
+// The same for the fields of the record, as the main window's dispatcher hands them on.
+void OnSoftVersion(const SoftVersionInfo& info, int updateAll, const SoftUpdateSeams& seams);
 
 // Copies UpdateSoft.ini and UpdateSoft of the home into Update/ and writes the description;
 // the path of the updater copy, or empty on failure.

@@ -13,6 +13,7 @@ command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (apt-get install x
 # name | program and arguments (OUT is replaced by the output folder of the pass)
 shots=(
     "skin|$bin/SkinGallery --screenshots OUT"
+    "reader|tools/reader-shots.sh OUT"
 )
 
 export QTWEBENGINE_DISABLE_SANDBOX=1

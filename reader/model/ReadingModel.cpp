@@ -511,8 +511,9 @@ int ReadingModel::RunningOperations() const {
 void ReadingModel::OnNewPagesStored(int newestPage) {
     std::lock_guard guard(lock_);
     if (!opened_) {
-        if (pages_.isEmpty() || newestPage != pages_.last())
-            RereadStoredPages();
+        // Always read again: pages arrive out of order and a page may be reported twice, so
+        // a report of the last known page can still follow pages stored in a gap.
+        RereadStoredPages();
         PostToObservers(UM_READ_NEW_PAGES, followNo_, newestPage);
         return;
     }

@@ -395,6 +395,20 @@ TEST_F(ReadingModelTest, NewPagesBeforeOpeningOnlyRefreshTheStoredPages) {
     ASSERT_TRUE(observer.WaitFor(UM_READ_NEW_PAGES, 1));
 }
 
+// The newest page arrived first, the gap was filled later, and the newest page is reported
+// again: the stored pages are read again all the same.
+TEST_F(ReadingModelTest, ARepeatedReportOfTheLastPageSeesTheFilledGap) {
+    MakeThread(12);
+    thread->StorePage(1, FiveAuthors(1));
+    thread->StorePage(12, FiveAuthors(12));
+    LoadModel();
+    thread->StorePages(2, 11, FiveAuthors);
+    model->OnNewPagesStored(12);
+    QList<int> pages;
+    model->GetStoredPages(pages);
+    EXPECT_EQ(pages.size(), 12);
+}
+
 TEST_F(ReadingModelTest, NewPagesChooseAScreenWhenNoneWasEverComputed) {
     MakeThread(3);
     LoadModel();
