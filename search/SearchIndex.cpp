@@ -544,10 +544,22 @@ bool IndexPagePosts(int focusPageNo, const QString& dbFile, int pageNo,
 }
 
 bool IndexStoredPage(int focusPageNo, const QString& dbFile, int pageNo) {
+    return IndexStoredPages(focusPageNo, dbFile, {pageNo});
+}
+
+bool IndexStoredPages(int focusPageNo, const QString& dbFile, const QList<int>& pageNos) {
+    if (pageNos.isEmpty())
+        return true;
     QMap<int, QList<ThreadPost>> pages;
-    if (!ReadThreadPages(dbFile, pageNo, pageNo, pages))
-        return false;
-    return IndexPagePosts(focusPageNo, dbFile, pageNo, pages.value(pageNo));
+    for (int pageNo : pageNos) {
+        QMap<int, QList<ThreadPost>> read;
+        if (!ReadThreadPages(dbFile, pageNo, pageNo, read))
+            return false;
+        pages.insert(pageNo, read.value(pageNo));
+    }
+    return WithIndex([&](IndexSession& session) {
+        return WritePages(session, focusPageNo, dbFile, pages, true);
+    });
 }
 
 bool RemoveThreadFromIndex(int focusPageNo) {

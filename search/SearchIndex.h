@@ -19,7 +19,8 @@
 // (see search/SearchTokenizer.h for what a term is).
 //
 // Keeping it current:
-// - the server calls IndexStoredPage after it stored a page, so new posts are found at once;
+// - the server hands every page it stored to its SearchIndexer (search/SearchIndexer.h),
+//   which indexes it within moments on its own thread (IndexStoredPages);
 // - SynchroniseSearchIndex compares the index with the catalogue and the thread files: it
 //   drops the posts of follows that are gone (purged at the reader's start) and indexes
 //   pages that are stored but not indexed. When the index file is missing, damaged or of
@@ -75,6 +76,9 @@ QStringList SearchWords(const QString& words);
 // them back from it, so the index holds exactly what the file holds. Cheap enough to call on
 // every stored page; false when the page could not be indexed (a synchronisation catches up).
 bool IndexStoredPage(int focusPageNo, const QString& dbFile, int pageNo);
+
+// The same for several pages of one follow, in one transaction (the indexer's batches).
+bool IndexStoredPages(int focusPageNo, const QString& dbFile, const QList<int>& pageNos);
 
 // Indexes the given posts of one page (all of `pageNo`) for a follow and marks the page
 // indexed. A post already indexed under the same page, time and author takes the new content.

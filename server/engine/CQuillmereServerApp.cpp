@@ -7,6 +7,7 @@
 #include "common/SingleInstance.h"
 #include "common/TerminationSignals.h"
 #include "common/ThreadRegistry.h"
+#include "search/SearchIndexer.h"
 #include "server/engine/CQuillmereServerDlg.h"
 #include "server/engine/FollowWorkflow.h"
 #include "server/engine/LoginReply.h"
@@ -79,6 +80,8 @@ int CQuillmereServerApp::Run(int argc, char** argv) {
     EnsureCatalogueFile();
     // The runtime locale stays as it is: every text this program writes is UTF-8.
 
+    // Indexes stored pages for the search; outlives every thread that stores pages.
+    SearchIndexer searchIndexer;
     SetPictureStore(PictureDownloaded);
     NavigatingLoaderOptions navigation;
     navigation.loginCancelFlag = &loginCancel;

@@ -5,7 +5,7 @@
 #include "common/CommandChannel.h"
 #include "common/Log.h"
 #include "common/ThreadRegistry.h"
-#include "search/SearchIndex.h"
+#include "search/SearchIndexer.h"
 #include "server/engine/CQuillmereServerApp.h"
 #include "server/engine/FollowedThreads.h"
 #include "server/engine/PictureDownloads.h"
@@ -187,9 +187,8 @@ bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info) {
     QStringList fresh;
     if (!SavePage(db, rows, shown, info.currentPage, request.address, &fresh))
         return false;
-    // The search index follows every stored page at once; a miss is caught up by the
-    // reader's next synchronisation.
-    IndexStoredPage(request.task.followNumber, db, info.currentPage);
+    // The search index follows every stored page; a miss is caught up by the reader.
+    SearchIndexer::PageStored(request.task.followNumber, db, info.currentPage);
     for (const QString& address : fresh)
         QueueThreadPicture(address, request.task.followNumber, db);
     return true;

@@ -1,6 +1,7 @@
 // The search index on threads stored through the store's API, indexed the way the server
 // indexes a page it stored.
 #include "search/SearchIndex.h"
+#include "search/SearchIndexer.h"
 #include "search/SearchTokenizer.h"
 #include "store/Catalogue.h"
 #include "store/CatalogueFile.h"
@@ -295,6 +296,31 @@ TEST_F(SearchIndexTest, AMissingOrDamagedIndexIsMadeAnewFromTheThreadFiles) {
         EXPECT_FALSE(after.incomplete);
         EXPECT_EQ(Find(QStringLiteral("天涯")), all);
     }
+}
+
+TEST_F(SearchIndexTest, TheServersIndexerIndexesStoredPagesOnItsThread) {
+    const QList<ThreadPost> posts{{2, QStringLiteral("孤城"), QStringLiteral("2022-02-02 02:02:02"),
+                                   QStringLiteral("补上的一页：火车站。")},
+                                  {3, QStringLiteral("孤城"), QStringLiteral("2022-02-03 02:02:02"),
+                                   QStringLiteral("又一页：火车站的钟。")}};
+    {
+        SearchIndexer indexer;
+        ASSERT_TRUE(SavePage(b.dbFileName, {posts[0]}, 2, QStringLiteral("http://forum/2")));
+        SearchIndexer::PageStored(b.focusPageNo, b.dbFileName, 2);
+        indexer.Flush();
+        EXPECT_EQ(Find(QStringLiteral("火车站")), QStringList{QStringLiteral("B/2/孤城")});
+        // A page handed over just before the server ends is still indexed.
+        ASSERT_TRUE(SavePage(b.dbFileName, {posts[1]}, 3, QStringLiteral("http://forum/3")));
+        SearchIndexer::PageStored(b.focusPageNo, b.dbFileName, 3);
+    }
+    EXPECT_EQ(Find(QStringLiteral("火车站")),
+              (QStringList{QStringLiteral("B/3/孤城"), QStringLiteral("B/2/孤城")}));
+    // Without an indexer the page is indexed at once.
+    const QList<ThreadPost> late{{4, QStringLiteral("孤城"), QStringLiteral("2022-02-04 02:02:02"),
+                                  QStringLiteral("火车站关了。")}};
+    ASSERT_TRUE(SavePage(b.dbFileName, late, 4, QStringLiteral("http://forum/4")));
+    SearchIndexer::PageStored(b.focusPageNo, b.dbFileName, 4);
+    EXPECT_EQ(Find(QStringLiteral("火车站")).size(), 3);
 }
 
 // The terms themselves, for the rules the table above relies on.

@@ -56,7 +56,8 @@ protected:
     }
 
     QJsonObject threadInfo(int id) const {
-        return QJsonDocument::fromJson(control(QStringLiteral("/__control/posts?thread=%1").arg(id)))
+        return QJsonDocument::fromJson(
+                   control(QStringLiteral("/__control/posts?thread=%1").arg(id)))
             .object();
     }
 
@@ -150,12 +151,12 @@ TEST_F(SearchServerTest, PagesTheServerStoresAreFoundAtOnce) {
         const char* words;
         bool mustHit;
     } cases[] = {
-        {"县", true},               // one character
-        {"橘子", true},             // two characters
-        {"把信放进了抽屉", true},   // a phrase
-        {"老板 县城", false},       // two words, both in a post
+        {"县", true},             // one character
+        {"橘子", true},           // two characters
+        {"把信放进了抽屉", true}, // a phrase
+        {"老板 县城", false},     // two words, both in a post
         {"那天晚上 终于明白", false},
-        {"外星人", false},          // no hit
+        {"外星人", false}, // no hit
     };
     for (const auto& c : cases) {
         const QString words = QString::fromUtf8(c.words);
@@ -163,6 +164,9 @@ TEST_F(SearchServerTest, PagesTheServerStoresAreFoundAtOnce) {
             expectedHits(posts, words.split(QLatin1Char(' '), Qt::SkipEmptyParts));
         if (c.mustHit)
             ASSERT_FALSE(expected.isEmpty()) << c.words;
+        // The server indexes stored pages moments after storing them.
+        reader->WaitUntil([&] { return hitsOf(words, shortThread.focusPageNo) == expected; },
+                          20000);
         EXPECT_EQ(hitsOf(words, shortThread.focusPageNo), expected) << c.words;
     }
 
@@ -184,7 +188,13 @@ TEST_F(SearchServerTest, PagesTheServerStoresAreFoundAtOnce) {
     SearchRequest request;
     request.words = phrase;
     request.focusPageNo = growing.focusPageNo;
-    const SearchAnswer answer = SearchPosts(request);
+    SearchAnswer answer;
+    reader->WaitUntil(
+        [&] {
+            answer = SearchPosts(request);
+            return !answer.hits.isEmpty();
+        },
+        20000);
     ASSERT_TRUE(answer.ok);
     ASSERT_FALSE(answer.hits.isEmpty()) << phrase.toStdString();
     EXPECT_EQ(answer.hits.first().pageNo, newest.page);
