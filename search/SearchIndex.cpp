@@ -27,8 +27,9 @@ constexpr int kFormat = 1;
 // Post ids are the post's time in seconds times this, plus a count within the second, so the
 // full-text table's own order (by id) is newest first when walked backwards.
 constexpr qint64 kIdsPerSecond = qint64(1) << 20;
-// Steps of a synchronisation, each one short transaction under the lock.
-constexpr int kPagesPerStep = 20;
+// Steps of a synchronisation, each one short transaction under the lock (a 100-post page
+// takes some milliseconds to index).
+constexpr int kPagesPerStep = 5;
 constexpr int kPostsPerRemoval = 500;
 
 const char* const kSchema =

@@ -63,10 +63,10 @@ void SearchIndexer::Run() {
                 return;
             continue;
         }
-        // Everything queued for the follow at the front, in one transaction.
+        // Pages queued for the follow at the front, a batch in one transaction.
         const Page first = queue_.front();
         QList<int> pages;
-        for (auto it = queue_.begin(); it != queue_.end();) {
+        for (auto it = queue_.begin(); it != queue_.end() && pages.size() < kPagesPerBatch;) {
             if (it->focusPageNo == first.focusPageNo && it->dbFile == first.dbFile) {
                 if (!pages.contains(it->pageNo))
                     pages.append(it->pageNo);

@@ -17,6 +17,9 @@ class SearchIndexer {
 public:
     // At most this long is spent at destruction on pages still queued.
     static constexpr int kFinishWaitMs = 3000;
+    // Pages of one follow indexed in one transaction at most, so the index's lock is never
+    // held long.
+    static constexpr int kPagesPerBatch = 8;
 
     SearchIndexer();
     ~SearchIndexer();
