@@ -608,7 +608,8 @@ bool SynchroniseSearchIndex(SearchSyncReport* report, const std::atomic<bool>* c
     for (const FollowRecord& follow : follows) {
         if (cancelled())
             return false;
-        if (follow.dbFileName.isEmpty())
+        // Opening a missing file would create it empty.
+        if (follow.dbFileName.isEmpty() || !QFile::exists(DatabasePath(follow.dbFileName)))
             continue;
         QList<int> stored;
         if (!ListStoredPages(follow.dbFileName, stored))

@@ -249,6 +249,12 @@ TEST_F(SearchIndexTest, SynchronisingIndexesStoredPagesTheServerDidNotIndex) {
     ASSERT_TRUE(SynchroniseSearchIndex(&report));
     EXPECT_EQ(report.pagesIndexed, 0);
     EXPECT_EQ(report.threadsRemoved, 0);
+    // A follow whose thread file is gone keeps its posts until it is purged, and no empty
+    // file is made in its place.
+    ASSERT_TRUE(QFile::remove(home.File(b.dbFileName)));
+    ASSERT_TRUE(SynchroniseSearchIndex(&report));
+    EXPECT_FALSE(QFile::exists(home.File(b.dbFileName)));
+    EXPECT_EQ(Find(QStringLiteral("火车站")), QStringList{QStringLiteral("B/2/孤城")});
 }
 
 TEST_F(SearchIndexTest, AMissingOrDamagedIndexIsMadeAnewFromTheThreadFiles) {
