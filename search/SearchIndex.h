@@ -31,6 +31,9 @@
 //   caller can start a synchronisation.
 //
 // All functions may be called from any thread, each call being independent.
+//
+// A tool that searches a home on its own (the terminal tool): SearchPosts; when the answer is
+// `incomplete`, SynchroniseSearchIndex and search again.
 
 inline const QString kSearchIndexName = QStringLiteral("SearchIndex.db");
 
@@ -72,9 +75,10 @@ SearchAnswer SearchPosts(const SearchRequest& request);
 // parts. Empty when there is nothing to search for.
 QStringList SearchWords(const QString& words);
 
-// Server side: indexes the posts of a page that was just stored in the thread file, reading
-// them back from it, so the index holds exactly what the file holds. Cheap enough to call on
-// every stored page; false when the page could not be indexed (a synchronisation catches up).
+// Indexes the posts of a page that was just stored in the thread file, reading them back from
+// it, so the index holds exactly what the file holds (merged posts included). Runs on the
+// calling thread: some milliseconds for a 100-post page, which is why the server goes through
+// its SearchIndexer. False when the page could not be indexed (a synchronisation catches up).
 bool IndexStoredPage(int focusPageNo, const QString& dbFile, int pageNo);
 
 // The same for several pages of one follow, in one transaction (the indexer's batches).
