@@ -5,6 +5,7 @@
 #include "common/CommandChannel.h"
 #include "common/Log.h"
 #include "common/ThreadRegistry.h"
+#include "search/SearchIndexer.h"
 #include "server/engine/EngineState.h"
 #include "server/engine/FollowedThreads.h"
 #include "server/engine/PictureDownloads.h"
@@ -184,6 +185,8 @@ bool StorePage(const WebpageInfo& request, const ParsedPageInfo& info, bool pict
     QStringList fresh;
     if (!SavePage(db, rows, shown, info.currentPage, request.address, &fresh))
         return false;
+    // The search index follows every stored page; a miss is caught up by the reader.
+    SearchIndexer::PageStored(request.task.followNumber, db, info.currentPage);
     for (const QString& address : fresh)
         QueueThreadPicture(address, request.task.followNumber, db);
     return true;

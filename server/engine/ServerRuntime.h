@@ -4,6 +4,7 @@
 #include "common/CrashHandler.h"
 #include "common/ProcessInstance.h"
 #include "common/ThreadRegistry.h"
+#include "search/SearchIndexer.h"
 #include "server/engine/EngineState.h"
 #include "server/fetch/FetchQueues.h"
 #include "server/fetch/web/NavigatingLoader.h"
@@ -53,6 +54,8 @@ private:
     ProcessInstance<CommandChannel> channelInstance_{channel_};
     FetchQueues queues_;
     EngineState engine_;
+    // Indexes stored pages for the search; outlives every thread that stores pages.
+    SearchIndexer searchIndexer_;
     // Last, so it goes first: its threads use everything above.
     ThreadRegistry threads_;
     std::optional<bool> stopped_;
