@@ -4,6 +4,7 @@ taking each thread file's read lock and then its write lock for a while, over an
 until stdin closes. Usage: hold_thread_files.py HOME HOLD_MS"""
 import glob
 import os
+import re
 import sqlite3
 import sys
 import threading
@@ -15,8 +16,9 @@ threading.Thread(target=lambda: (sys.stdin.read(), stop.set()), daemon=True).sta
 
 holds = 0
 while not stop.is_set():
+    # Thread files only ("<follow>-<date>-<time>.db"): not the catalogue, not the search index.
     files = [f for f in glob.glob(os.path.join(home, "*.db"))
-             if os.path.basename(f) != "ForumData.db"]
+             if re.fullmatch(r"\d+-\d{8}-\d{6}\.db", os.path.basename(f))]
     for path in files:
         for mode in ("read", "write"):
             try:
