@@ -93,6 +93,12 @@ void OnExportText(QWidget* parent, ExportKind kind, const QList<FollowRecord>& s
     ExportThreadText(kind, selected, CommandSeams(parent, seams, progress));
 }
 
+void OnExportEpub(QWidget* parent, const QList<FollowRecord>& selected,
+                  const ExportUiSeams& seams) {
+    ExportProgressWindow progress(parent);
+    ExportThreadEpub(selected, CommandSeams(parent, seams, progress));
+}
+
 void OnExportPictures(QWidget* parent, const QList<FollowRecord>& selected,
                       const ExportUiSeams& seams) {
     ExportProgressWindow progress(parent);

@@ -27,6 +27,8 @@ struct ExportUiSeams {
 // their rows). A progress dialog over `parent` follows each long file.
 void OnExportText(QWidget* parent, ExportKind kind, const QList<FollowRecord>& selected,
                   const ExportUiSeams& seams);
+// "导出电子书(EPUB)" on the selected follows, with the same dialogs as the text exports.
+void OnExportEpub(QWidget* parent, const QList<FollowRecord>& selected, const ExportUiSeams& seams);
 // 1232 "导出图片" on the selected follows.
 void OnExportPictures(QWidget* parent, const QList<FollowRecord>& selected,
                       const ExportUiSeams& seams);

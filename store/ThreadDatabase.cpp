@@ -548,6 +548,35 @@ int ExportAllImages(const QString& dbFile, const QString& folder) {
     return static_cast<int>(paths.size());
 }
 
+bool ReadImageBytes(const QString& dbFile, const QString& address, QByteArray& bytes,
+                    QString& fileExt) {
+    bytes.clear();
+    fileExt.clear();
+    DbError error;
+    DbSession session;
+    if (!session.Open(dbFile, kDbLockWaitMs, error))
+        return false;
+    const QByteArray text =
+        FormatSql("select GetOK, FileExt, DATA from ImgData where ImgUrl='%s';", {address})
+            .toUtf8();
+    SqliteStatement query;
+    int rc = sqlite3_prepare_v2(session.db(), text.constData(), static_cast<int>(text.size()),
+                                query.out(), nullptr);
+    if (rc != SQLITE_OK || !query.get())
+        return session.Fail(QStringLiteral("查询数据库文件准备失败："), rc, error);
+    if (sqlite3_step(query.get()) == SQLITE_ROW && sqlite3_column_int(query.get(), 0) != 0) {
+        const auto* ext = reinterpret_cast<const char*>(sqlite3_column_text(query.get(), 1));
+        if (ext)
+            fileExt = QString::fromUtf8(ext, sqlite3_column_bytes(query.get(), 1));
+        const auto* data = static_cast<const char*>(sqlite3_column_blob(query.get(), 2));
+        bytes = QByteArray(data, sqlite3_column_bytes(query.get(), 2));
+    }
+    rc = query.Finalize();
+    if (rc != SQLITE_OK)
+        return session.Fail(QStringLiteral("清除查询数据失败："), rc, error);
+    return true;
+}
+
 bool SaveViewPosition(const QString& dbFile, const QString& author, const QString& time,
                       int viewMode, int pageNo) {
     if (pageNo == 0 || pageNo == LatestSentinelPage || author.isEmpty() || time.isEmpty())

@@ -78,6 +78,10 @@ bool ListPageImages(const QString& dbFile, int firstPage, int lastPage,
 QString ExtractImage(const QString& dbFile, const QString& address, const QString& folder);
 // Every downloaded picture into `folder`, each under its own new name; the number written.
 int ExportAllImages(const QString& dbFile, const QString& folder);
+// The bytes of a downloaded picture and its stored file extension; true with `bytes` empty when
+// the address has no row or its picture is not downloaded.
+bool ReadImageBytes(const QString& dbFile, const QString& address, QByteArray& bytes,
+                    QString& fileExt);
 // Not written (false) for page 0, the "newest posts" page, or an empty author or time.
 bool SaveViewPosition(const QString& dbFile, const QString& author, const QString& time,
                       int viewMode, int pageNo);

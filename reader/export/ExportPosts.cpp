@@ -3,6 +3,7 @@
 #include "common/Log.h"
 #include "common/Settings.h"
 #include "common/Utilities.h"
+#include "reader/export/PageSpans.h"
 #include "store/Catalogue.h"
 #include "store/ThreadDatabase.h"
 
@@ -15,35 +16,6 @@ namespace {
 
 // Longest file name (in bytes) the usual Linux file systems take.
 constexpr int kMaxFileNameBytes = 255;
-// Pages read and written per step: enough to keep the database read efficient, few enough that
-// the progress moves and memory stays small on threads of thousands of pages.
-constexpr int kPagesPerStep = 20;
-
-// One read step: pages from..to (every stored page in between).
-struct PageSpan {
-    int from;
-    int to;
-    int storedPages;
-};
-
-// Cuts the range into steps that together cover every page number in it, so the posts read are
-// exactly those of one query over the whole range.
-QList<PageSpan> PlanSpans(const QList<int>& stored, int firstPage, int lastPage) {
-    QList<int> inRange;
-    for (int page : stored)
-        if (page >= firstPage && page <= lastPage)
-            inRange.append(page);
-    QList<PageSpan> spans;
-    int from = firstPage;
-    for (qsizetype i = kPagesPerStep - 1; i < inRange.size() - 1; i += kPagesPerStep) {
-        spans.append(PageSpan{from, inRange[i], kPagesPerStep});
-        from = inRange[i] + 1;
-    }
-    const int left = static_cast<int>(inRange.size() % kPagesPerStep);
-    spans.append(
-        PageSpan{from, lastPage, inRange.isEmpty() ? 0 : (left == 0 ? kPagesPerStep : left)});
-    return spans;
-}
 
 bool WriteText(QSaveFile& file, const QString& text) {
     const QByteArray bytes = text.toUtf8();
@@ -53,7 +25,10 @@ bool WriteText(QSaveFile& file, const QString& text) {
 } // namespace
 
 QString ExportFileName(const QString& title, int focusPageNo, ExportKind kind) {
-    const QString extension = ExportFormat(kind, QString()).Extension();
+    return ExportFileName(title, focusPageNo, ExportFormat(kind, QString()).Extension());
+}
+
+QString ExportFileName(const QString& title, int focusPageNo, const QString& extension) {
     QString base = RemoveForbiddenFileChars(title);
     if (base.isEmpty())
         base = QString::number(focusPageNo);
@@ -75,7 +50,7 @@ int ExportPosts(ExportKind kind, const QStringList& authors, int focusPageNo, in
     QList<int> stored;
     if (!ListStoredPages(follow.dbFileName, stored))
         return 0;
-    const QList<PageSpan> spans = PlanSpans(stored, firstPage, lastPage);
+    const QList<PageSpan> spans = PlanPageSpans(stored, firstPage, lastPage);
     int totalPages = 0;
     for (const PageSpan& span : spans)
         totalPages += span.storedPages;

@@ -14,6 +14,8 @@ using ExportProgress = std::function<void(int done, int total)>;
 // A title that is empty after that is replaced by the follow number; a name too long for the
 // file system is cut (at whole characters) so that it can be created.
 QString ExportFileName(const QString& title, int focusPageNo, ExportKind kind);
+// The same with the extension given (".epub").
+QString ExportFileName(const QString& title, int focusPageNo, const QString& extension);
 
 // Writes the posts of pages firstPage..lastPage of the follow whose author is one of `authors`
 // (compared exactly) into `folder`, replacing a file of the same name. The file appears only

@@ -1,9 +1,17 @@
 #include "reader/export/ExportThreads.h"
 
+#include "reader/export/ExportEpub.h"
 #include "store/ThreadDatabase.h"
 
-void ExportThreadText(ExportKind kind, const QList<FollowRecord>& selected,
-                      const ExportSeams& seams) {
+namespace {
+
+// Writes one thread's file; the number of posts written.
+using ThreadWriter =
+    std::function<int(const QStringList& authors, int focusPageNo, int firstPage, int lastPage,
+                      const QString& folder, const ExportProgress& progress)>;
+
+void ExportThreadFiles(const ThreadWriter& write, const QList<FollowRecord>& selected,
+                       const ExportSeams& seams) {
     QString folder;
     for (const FollowRecord& row : selected) {
         const int focusPageNo = row.focusPageNo;
@@ -30,10 +38,26 @@ void ExportThreadText(ExportKind kind, const QList<FollowRecord>& selected,
             progress = [&seams, &follow](int done, int total) {
                 seams.progress(follow, done, total);
             };
-        const int n = ExportPosts(kind, authors, focusPageNo, range->firstPage, range->lastPage,
-                                  folder, progress);
+        const int n =
+            write(authors, focusPageNo, range->firstPage, range->lastPage, folder, progress);
         seams.notify(QStringLiteral("已导出%1个帖！").arg(n));
     }
+}
+
+} // namespace
+
+void ExportThreadText(ExportKind kind, const QList<FollowRecord>& selected,
+                      const ExportSeams& seams) {
+    ExportThreadFiles(
+        [kind](const QStringList& authors, int focusPageNo, int firstPage, int lastPage,
+               const QString& folder, const ExportProgress& progress) {
+            return ExportPosts(kind, authors, focusPageNo, firstPage, lastPage, folder, progress);
+        },
+        selected, seams);
+}
+
+void ExportThreadEpub(const QList<FollowRecord>& selected, const ExportSeams& seams) {
+    ExportThreadFiles(ExportEpub, selected, seams);
 }
 
 void ExportThreadPictures(const QList<FollowRecord>& selected, const ExportSeams& seams) {

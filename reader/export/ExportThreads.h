@@ -32,5 +32,8 @@ struct ExportSeams {
 void ExportThreadText(ExportKind kind, const QList<FollowRecord>& selected,
                       const ExportSeams& seams);
 
+// "导出电子书(EPUB)" for the selected follows, in the order given: one book per thread.
+void ExportThreadEpub(const QList<FollowRecord>& selected, const ExportSeams& seams);
+
 // "导出图片" for the selected follows, in the order given.
 void ExportThreadPictures(const QList<FollowRecord>& selected, const ExportSeams& seams);

@@ -1,0 +1,18 @@
+#include "reader/export/PageSpans.h"
+
+QList<PageSpan> PlanPageSpans(const QList<int>& stored, int firstPage, int lastPage) {
+    QList<int> inRange;
+    for (int page : stored)
+        if (page >= firstPage && page <= lastPage)
+            inRange.append(page);
+    QList<PageSpan> spans;
+    int from = firstPage;
+    for (qsizetype i = kExportPagesPerStep - 1; i < inRange.size() - 1; i += kExportPagesPerStep) {
+        spans.append(PageSpan{from, inRange[i], kExportPagesPerStep});
+        from = inRange[i] + 1;
+    }
+    const int left = static_cast<int>(inRange.size() % kExportPagesPerStep);
+    spans.append(
+        PageSpan{from, lastPage, inRange.isEmpty() ? 0 : (left == 0 ? kExportPagesPerStep : left)});
+    return spans;
+}
