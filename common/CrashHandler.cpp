@@ -182,7 +182,7 @@ void InstallCrashHandler() {
 
     QString notice = qEnvironmentVariable("QUILLMERE_CRASH_NOTICE");
     if (notice.isEmpty())
-        notice = ExecutableDirectory() + QStringLiteral("QuillmereCrashNotice");
+        notice = HelperProgramPath(QStringLiteral("QuillmereCrashNotice"));
     copyInto(noticeProgram, sizeof noticeProgram, QFile::encodeName(notice));
     copyInto(noticeArg1, sizeof noticeArg1, dumpPathText.toUtf8());
     copyInto(noticeArg2, sizeof noticeArg2, Hosts().supportMail.toUtf8());

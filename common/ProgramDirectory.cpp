@@ -76,6 +76,21 @@ QString ExecutableDirectory() {
     return withSlash(QFileInfo(QString::fromLocal8Bit(buffer)).absolutePath());
 }
 
+QString HelperProgramPath(const QString& name) {
+    const QString beside = ExecutableDirectory() + name;
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    const QString installed = QDir::cleanPath(
+        ExecutableDirectory() + QStringLiteral(QUILLMERE_HELPERS_FROM_BIN "/") + name);
+    return QFileInfo(installed).isExecutable() ? installed : beside;
+}
+
+QString DeliveredFilePath(const QString& name, const QString& resource) {
+    const QString installed =
+        QDir::cleanPath(ExecutableDirectory() + QStringLiteral(QUILLMERE_DATA_FROM_BIN "/") + name);
+    return QFileInfo(installed).isFile() ? installed : resource;
+}
+
 QString LockDirectory() {
     const QString dir = ProgramDirectory() + QStringLiteral("lock/");
     QDir().mkpath(dir);
@@ -99,7 +114,10 @@ void EnsureDeliveredFiles() {
             QFile::remove(target);
         }
     }
-    if (!QFile::exists(target) && QFile::copy(QStringLiteral(":/quillmere/Show.html"), target))
+    if (!QFile::exists(target) &&
+        QFile::copy(
+            DeliveredFilePath(QStringLiteral("Show.html"), QStringLiteral(":/quillmere/Show.html")),
+            target))
         QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                           QFile::ReadOther);
 }

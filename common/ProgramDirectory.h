@@ -17,6 +17,15 @@ bool SetProgramDirectory(const QString& directory);
 // The folder of the running executable, ending in "/"; siblings such as the server live here.
 QString ExecutableDirectory();
 
+// A program delivered with this one (the server, the crash notice, the updater): beside the
+// executable in a build tree, else in the install's helper folder (`libexec/quillmere`).
+QString HelperProgramPath(const QString& name);
+
+// A file delivered with the programs (Show.html, ForumData.db, UpdateSoft.ini): the install's
+// copy in its data folder (`share/quillmere`) when there is one, else `resource`, the copy built
+// into the program.
+QString DeliveredFilePath(const QString& name, const QString& resource);
+
 // `<home>/lock/`, where the lock files of the database files live.
 QString LockDirectory();
 

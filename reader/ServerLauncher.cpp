@@ -7,7 +7,7 @@
 
 QString ServerPath() {
     const QString fromEnv = qEnvironmentVariable("QUILLMERE_SERVER");
-    return fromEnv.isEmpty() ? ExecutableDirectory() + QStringLiteral("QuillmereServer") : fromEnv;
+    return fromEnv.isEmpty() ? HelperProgramPath(QStringLiteral("QuillmereServer")) : fromEnv;
 }
 
 QString ServerLauncher::ServerPath() {

@@ -111,11 +111,12 @@ void EnsureUpdaterFiles() {
     QDir().mkpath(home + kUpdateFolder);
     const QString ini = home + kIniName;
     if (!QFile::exists(ini) &&
-        QFile::copy(QStringLiteral(":/quillmere/reader/UpdateSoft.ini"), ini))
+        QFile::copy(
+            DeliveredFilePath(kIniName, QStringLiteral(":/quillmere/reader/UpdateSoft.ini")), ini))
         QFile::setPermissions(ini, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                        QFile::ReadOther);
     const QString updater = home + kUpdaterName;
-    const QString built = ExecutableDirectory() + kUpdaterName;
+    const QString built = HelperProgramPath(kUpdaterName);
     if (!QFile::exists(updater) && QFile::exists(built) && !QFile::copy(built, updater))
         Log(QStringLiteral("UpdateSoft not copied into the home"), LogWarn);
 }

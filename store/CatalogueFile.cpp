@@ -17,7 +17,9 @@ bool EnsureCatalogueFile() {
     // moment, never opens a half-copied file; the loser of that race finds it in place.
     const QString partial = target + QStringLiteral(".partial-") + QString::number(getpid());
     QFile::remove(partial);
-    if (!QFile::copy(QStringLiteral(":/quillmere/store/ForumData.db"), partial)) {
+    if (!QFile::copy(
+            DeliveredFilePath(kCatalogueName, QStringLiteral(":/quillmere/store/ForumData.db")),
+            partial)) {
         Log(QStringLiteral("copying the empty catalogue failed: ") + target, LogError);
         return false;
     }

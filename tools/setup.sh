@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev qt6-webengine-dev libqt6opengl6-dev
     libsqlite3-dev libcurl4-openssl-dev libgumbo-dev libcpp-httplib-dev libssl-dev libminizip-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fonts-noto-cjk clang-format python3 epubcheck
+    xvfb xauth fonts-noto-cjk clang-format python3 epubcheck desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

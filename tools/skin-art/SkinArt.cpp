@@ -2,6 +2,8 @@
 // list header, progress bar, panel, icons) as PNG files named by resource number, each at 1x
 // and 2x ("101.png", "101@2x.png"). The checked-in files in skin/images come from here:
 //   build/bin/SkinArt skin/images
+// and the program's desktop icons in skin/icons from
+//   build/bin/SkinArt --desktop-icons skin/icons
 // Everything is drawn as vectors at the target scale, so both sizes are sharp.
 #include <QColor>
 #include <QDir>
@@ -391,33 +393,52 @@ QFont IconFont(int pixels) {
     return f;
 }
 
+// The program's icon, an open book on the accent colour, in a 16 x 16 frame.
+void DrawProgramIcon(QPainter& p) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(kAccent);
+    p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3.5, 3.5);
+    // An open book: two pages and a spine.
+    p.setBrush(QColor(0xff, 0xff, 0xff));
+    QPainterPath left;
+    left.moveTo(2.8, 4.6);
+    left.quadTo(5.5, 3.6, 7.6, 5.0);
+    left.lineTo(7.6, 12.2);
+    left.quadTo(5.5, 10.9, 2.8, 11.8);
+    left.closeSubpath();
+    QPainterPath right;
+    right.moveTo(13.2, 4.6);
+    right.quadTo(10.5, 3.6, 8.4, 5.0);
+    right.lineTo(8.4, 12.2);
+    right.quadTo(10.5, 10.9, 13.2, 11.8);
+    right.closeSubpath();
+    p.drawPath(left);
+    p.drawPath(right);
+}
+
+// The program's icon for the desktop, in the sizes of the icon theme: "<size>x<size>.png".
+void DesktopIcons() {
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        QImage image(size, size, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.scale(size / 16.0, size / 16.0);
+            DrawProgramIcon(p);
+        }
+        const QString name = QStringLiteral("%1x%1.png").arg(size);
+        if (!image.save(QDir(outDir).filePath(name), "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+            ++failures;
+        }
+    }
+}
+
 // Icons: 128 the program (16 x 16, caption), 149 warning, 150 question, 151 information
 // (32 x 32, message box), 152 list bullet (16 x 16). Transparent around them.
 void Icons() {
-    Save(
-        128, 16, 16,
-        [](QPainter& p) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(kAccent);
-            p.drawRoundedRect(QRectF(0.5, 0.5, 15, 15), 3.5, 3.5);
-            // An open book: two pages and a spine.
-            p.setBrush(QColor(0xff, 0xff, 0xff));
-            QPainterPath left;
-            left.moveTo(2.8, 4.6);
-            left.quadTo(5.5, 3.6, 7.6, 5.0);
-            left.lineTo(7.6, 12.2);
-            left.quadTo(5.5, 10.9, 2.8, 11.8);
-            left.closeSubpath();
-            QPainterPath right;
-            right.moveTo(13.2, 4.6);
-            right.quadTo(10.5, 3.6, 8.4, 5.0);
-            right.lineTo(8.4, 12.2);
-            right.quadTo(10.5, 10.9, 13.2, 11.8);
-            right.closeSubpath();
-            p.drawPath(left);
-            p.drawPath(right);
-        },
-        std::nullopt);
+    Save(128, 16, 16, DrawProgramIcon, std::nullopt);
     auto roundIcon = [](const QColor& colour, const QString& mark) {
         return [colour, mark](QPainter& p) {
             p.setPen(Qt::NoPen);
@@ -466,12 +487,17 @@ void Icons() {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: SkinArt OUTPUT-FOLDER\n");
+    const bool desktop = argc == 3 && qstrcmp(argv[1], "--desktop-icons") == 0;
+    if (argc != 2 && !desktop) {
+        std::fprintf(stderr, "usage: SkinArt OUTPUT-FOLDER | SkinArt --desktop-icons FOLDER\n");
         return 2;
     }
-    outDir = QString::fromLocal8Bit(argv[1]);
+    outDir = QString::fromLocal8Bit(argv[desktop ? 2 : 1]);
     QDir().mkpath(outDir);
+    if (desktop) {
+        DesktopIcons();
+        return failures == 0 ? 0 : 1;
+    }
     Frame();
     CaptionButtons();
     PushButtons();
