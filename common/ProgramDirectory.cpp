@@ -54,7 +54,7 @@ bool SetProgramDirectory(const QString& directory) {
     return true;
 }
 
-bool InitProgramDirectory(int argc, char** argv) {
+QString HomeFromArguments(int argc, char** argv) {
     QString home;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc)
@@ -64,7 +64,11 @@ bool InitProgramDirectory(int argc, char** argv) {
     }
     if (home.isEmpty())
         home = defaultHome();
-    return SetProgramDirectory(home);
+    return QDir(home).absolutePath();
+}
+
+bool InitProgramDirectory(int argc, char** argv) {
+    return SetProgramDirectory(HomeFromArguments(argc, argv));
 }
 
 QString ExecutableDirectory() {

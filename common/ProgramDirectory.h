@@ -7,6 +7,10 @@
 // else $XDG_DATA_HOME/Quillmere (default ~/.local/share/Quillmere).
 QString ProgramDirectory();
 
+// The home the command line and the environment name (`--home DIR` or `--home=DIR`, else
+// $QUILLMERE_HOME, else the default), absolute, without creating it.
+QString HomeFromArguments(int argc, char** argv);
+
 // Picks the home from the command line and the environment and creates it.
 // Returns false when the folder cannot be created.
 bool InitProgramDirectory(int argc, char** argv);
