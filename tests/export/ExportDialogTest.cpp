@@ -88,65 +88,79 @@ TEST(CSelExportPageRangeDlgTest, OkChecksBothNumbersAndKeepsTheDialogOpenWhenWro
     }
 }
 
-// The follow list's command through the real range dialog: a folder asked once, the notices,
+// The follow list's commands through the real range dialog: a folder asked once, the notices,
 // and a progress window over the list while a long thread is written.
 TEST(OnExportTextTest, TheRealRangeDialogDrivesTheExportAndProgressIsShown) {
-    ExportHome home;
-    QList<ThreadPost> posts;
-    for (int page = 1; page <= 120; ++page)
-        posts.append(MakePost(page, "楼主", "2020-01-01 00:00:00", "内容"));
-    const int a = home.Follow(U("长帖"), U("楼主"), posts);
-    const int b =
-        home.Follow(U("短帖"), U("楼主"), {MakePost(1, "楼主", "2020-01-01 00:00:00", "x")});
-
-    QWidget list;
-    list.show();
-    int folders = 0;
-    QStringList notices;
-    int progressMaximum = -1;
-    ExportUiSeams seams;
-    seams.chooseFolder = [&](QWidget* parent) {
-        EXPECT_EQ(parent, &list);
-        ++folders;
-        return home.Folder();
+    using Command = std::function<void(QWidget*, const QList<FollowRecord>&, const ExportUiSeams&)>;
+    const struct {
+        Command command;
+        QString file;
+    } commands[] = {
+        {[](QWidget* parent, const QList<FollowRecord>& rows, const ExportUiSeams& seams) {
+             OnExportText(parent, ExportKind::Html, rows, seams);
+         },
+         U("长帖.html")},
+        {OnExportEpub, U("长帖.epub")},
     };
-    seams.showMessage = [&](int kind, QWidget* parent, const QString& text, const QString&) {
-        EXPECT_EQ(kind, kMessageNotice);
-        EXPECT_EQ(parent, &list);
-        notices.append(text);
-        if (notices.size() == 1)
-            if (auto* progress = list.findChild<QProgressDialog*>())
-                progressMaximum = progress->maximum();
-        return 1;
-    };
-    // Each range dialog is answered when it shows: the first with pages 1 to 100, the second
-    // with "取消".
-    QTimer answer;
-    answer.setInterval(10);
-    int answered = 0;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<CSelExportPageRangeDlg*>(QApplication::activeModalWidget());
-        // One dialog object may reuse the address of the one before: mark each as answered.
-        if (!dialog || dialog->property("answered").toBool())
-            return;
-        dialog->setProperty("answered", true);
-        if (++answered == 1) {
-            dialog->FirstPageEdit()->setText(QStringLiteral("1"));
-            dialog->LastPageEdit()->setText(QStringLiteral("100"));
-            dialog->findChild<QPushButton*>(QStringLiteral("1"))->click();
-        } else {
-            dialog->findChild<QPushButton*>(QStringLiteral("2"))->click();
-        }
-    });
-    answer.start();
-    OnExportText(&list, ExportKind::Html, {home.Record(a), home.Record(b)}, seams);
-    answer.stop();
-    EXPECT_EQ(answered, 2);
+    for (const auto& command : commands) {
+        SCOPED_TRACE(command.file.toStdString());
+        ExportHome home;
+        QList<ThreadPost> posts;
+        for (int page = 1; page <= 120; ++page)
+            posts.append(MakePost(page, "楼主", "2020-01-01 00:00:00", "内容"));
+        const int a = home.Follow(U("长帖"), U("楼主"), posts);
+        const int b =
+            home.Follow(U("短帖"), U("楼主"), {MakePost(1, "楼主", "2020-01-01 00:00:00", "x")});
 
-    EXPECT_EQ(folders, 1);
-    EXPECT_EQ(notices, QStringList{U("已导出100个帖！")});
-    EXPECT_EQ(progressMaximum, 100);
-    EXPECT_EQ(home.ExportedFiles(), QStringList{U("长帖.html")});
+        QWidget list;
+        list.show();
+        int folders = 0;
+        QStringList notices;
+        int progressMaximum = -1;
+        ExportUiSeams seams;
+        seams.chooseFolder = [&](QWidget* parent) {
+            EXPECT_EQ(parent, &list);
+            ++folders;
+            return home.Folder();
+        };
+        seams.showMessage = [&](int kind, QWidget* parent, const QString& text, const QString&) {
+            EXPECT_EQ(kind, kMessageNotice);
+            EXPECT_EQ(parent, &list);
+            notices.append(text);
+            if (notices.size() == 1)
+                if (auto* progress = list.findChild<QProgressDialog*>())
+                    progressMaximum = progress->maximum();
+            return 1;
+        };
+        // Each range dialog is answered when it shows: the first with pages 1 to 100, the
+        // second with "取消".
+        QTimer answer;
+        answer.setInterval(10);
+        int answered = 0;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<CSelExportPageRangeDlg*>(QApplication::activeModalWidget());
+            // One dialog object may reuse the address of the one before: mark each as answered.
+            if (!dialog || dialog->property("answered").toBool())
+                return;
+            dialog->setProperty("answered", true);
+            if (++answered == 1) {
+                dialog->FirstPageEdit()->setText(QStringLiteral("1"));
+                dialog->LastPageEdit()->setText(QStringLiteral("100"));
+                dialog->findChild<QPushButton*>(QStringLiteral("1"))->click();
+            } else {
+                dialog->findChild<QPushButton*>(QStringLiteral("2"))->click();
+            }
+        });
+        answer.start();
+        command.command(&list, {home.Record(a), home.Record(b)}, seams);
+        answer.stop();
+        EXPECT_EQ(answered, 2);
+
+        EXPECT_EQ(folders, 1);
+        EXPECT_EQ(notices, QStringList{U("已导出100个帖！")});
+        EXPECT_EQ(progressMaximum, 100);
+        EXPECT_EQ(home.ExportedFiles(), QStringList{command.file});
+    }
 }
 
 } // namespace
