@@ -48,6 +48,12 @@ struct Chapter {
     QString href;
 };
 
+// A stored post time, in the forum's time; invalid when it is not one.
+QDateTime PostTime(const QString& text) {
+    const QDateTime time = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return time.isValid() ? QDateTime(time.date(), time.time(), kForumZone) : QDateTime();
+}
+
 QString PostKey(int pageNo, const QString& author, const QString& time) {
     return QString::number(pageNo) + QChar(0x1f) + author + QChar(0x1f) + time;
 }
@@ -96,11 +102,11 @@ class EpubWriter {
 public:
     EpubWriter(const FollowRecord& follow, const QString& path) : follow_(follow), zip_(path) {}
 
-    bool Begin(const QDateTime& modified) {
-        modified_ = modified;
+    // `entryTime` dates the archive's entries.
+    bool Begin(const QDateTime& entryTime) {
         if (!zip_.Open())
             return false;
-        zip_.SetEntryTime(modified.toTimeZone(kForumZone));
+        zip_.SetEntryTime(entryTime);
         // The first entry, stored, so that the file identifies itself.
         return zip_.Add(QStringLiteral("mimetype"), QByteArrayLiteral("application/epub+zip"),
                         true) &&
@@ -114,6 +120,9 @@ public:
         const QString heading = QStringLiteral("第%1页").arg(pageNo);
         QString body = QStringLiteral("<h1>") + heading + QStringLiteral("</h1>\n");
         for (const ThreadPost* post : posts) {
+            const QDateTime time = PostTime(post->time);
+            if (time.isValid() && (!modified_.isValid() || time > modified_))
+                modified_ = time;
             body += QStringLiteral("<div class=\"post\">\n<p class=\"head\">作者：");
             body += EscapeXml(post->author);
             body += QStringLiteral("　发表日期：");
@@ -202,8 +211,11 @@ private:
         if (!EscapeXml(follow_.webpageUrl.trimmed()).isEmpty())
             out += QStringLiteral("<dc:source>") + EscapeXml(follow_.webpageUrl.trimmed()) +
                    QStringLiteral("</dc:source>\n");
+        // The book changes when a newer post is kept, so the same posts give the same book.
+        const QDateTime modified =
+            modified_.isValid() ? modified_ : QDateTime(QDate(1980, 1, 1), QTime(0, 0), kForumZone);
         out += QStringLiteral("<meta property=\"dcterms:modified\">") +
-               modified_.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")) +
+               modified.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")) +
                QStringLiteral("</meta>\n</metadata>\n<manifest>\n");
         out += QStringLiteral("<item id=\"nav\" href=\"nav.xhtml\" "
                               "media-type=\"application/xhtml+xml\" properties=\"nav\"/>\n"
@@ -234,34 +246,6 @@ private:
     QStringList pictureOrder_;
     bool failed_ = false;
 };
-
-// The book's date: the newest post time kept, so the same posts give the same book.
-QDateTime NewestPostTime(const QString& dbFile, const QList<PageSpan>& spans,
-                         const QSet<QString>& wanted) {
-    QDateTime newest;
-    QList<ThreadPost> posts;
-    // Only the last span with kept posts matters; scan from the end.
-    for (auto span = spans.crbegin(); span != spans.crend(); ++span) {
-        if (span->storedPages == 0 || !ReadWebpageFromDB(dbFile, span->from, span->to, posts))
-            continue;
-        for (const ThreadPost& post : posts) {
-            if (!wanted.contains(post.author))
-                continue;
-            QDateTime time =
-                QDateTime::fromString(post.time, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            if (!time.isValid())
-                continue;
-            time = QDateTime(time.date(), time.time(), kForumZone);
-            if (!newest.isValid() || time > newest)
-                newest = time;
-        }
-        if (newest.isValid())
-            break;
-    }
-    if (!newest.isValid())
-        newest = QDateTime(QDate(1980, 1, 1), QTime(0, 0), kForumZone);
-    return newest;
-}
 
 } // namespace
 
@@ -328,8 +312,14 @@ int ExportEpub(const QStringList& authors, int focusPageNo, int firstPage, int l
 
     const QString path =
         JoinPath(folder, ExportFileName(follow.webpageName, focusPageNo, QStringLiteral(".epub")));
+    // The entries are dated by the thread's newest stored post: the same stored thread and
+    // choice give the same bytes.
+    ThreadPost last;
+    QDateTime entryTime;
+    if (ReadLastPost(follow.dbFileName, last))
+        entryTime = PostTime(last.time);
     EpubWriter book(follow, path);
-    if (!book.Begin(NewestPostTime(follow.dbFileName, spans, wanted)))
+    if (!book.Begin(entryTime))
         return 0;
 
     int kept = 0;
