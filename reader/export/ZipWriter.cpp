@@ -39,6 +39,10 @@ int StreamError(voidpf, voidpf stream) {
     return static_cast<QSaveFile*>(stream)->error() == QFileDevice::NoError ? 0 : 1;
 }
 
+// Without zip64 records an archive must stay below 4 GB; the margin leaves room for the
+// headers and the central directory.
+constexpr qint64 kMaxArchiveBytes = 0xFFFFFFFFLL - 64LL * 1024 * 1024;
+
 unsigned long DosTime(const QDateTime& time) {
     const QDate d = time.date();
     const QTime t = time.time();
@@ -89,6 +93,11 @@ void ZipWriter::SetEntryTime(const QDateTime& time) {
 bool ZipWriter::Add(const QString& name, const QByteArray& data, bool store) {
     if (!zip_ || failed_)
         return false;
+    if (file_.pos() + data.size() > kMaxArchiveBytes) {
+        failed_ = true;
+        Log(QStringLiteral("zip file too large: ") + file_.fileName(), LogError);
+        return false;
+    }
     zip_fileinfo info{};
     info.dosDate = dosTime_;
     const QByteArray entryName = name.toUtf8();

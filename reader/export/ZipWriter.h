@@ -18,7 +18,8 @@ public:
     // The modification time recorded in the entries added after this call (local time, as zip
     // keeps it). Entries get the same time each run, so the same input gives the same bytes.
     void SetEntryTime(const QDateTime& time);
-    // One entry, deflated unless `store` (then kept as is, without extra fields).
+    // One entry, deflated unless `store` (then kept as is, without extra fields). Fails when
+    // the archive would grow beyond what a zip without zip64 records can hold (4 GB).
     bool Add(const QString& name, const QByteArray& data, bool store = false);
     // Finishes the archive and puts it in place.
     bool Commit();

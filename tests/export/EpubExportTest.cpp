@@ -6,13 +6,18 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QMap>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 #include <unzip.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -215,6 +220,35 @@ TEST(EpubExportTest, TheSameChoiceGivesTheSameBytesAndNothingKeptWritesNoBook) {
     QFile third(path);
     ASSERT_TRUE(third.open(QIODevice::ReadOnly));
     EXPECT_EQ(third.readAll(), bytes);
+}
+
+TEST(EpubExportTest, AFullDiskLeavesTheEarlierBookAndNoPartialFile) {
+    ExportHome home;
+    PictureThread thread(home);
+    const QString path = QDir(home.Folder()).filePath(U("带图的帖子 & 标题.epub"));
+    ASSERT_EQ(ExportEpub(kEveryone, thread.number, 1, 10000, home.Folder()), 5);
+    const QByteArray before = home.ReadExport(U("带图的帖子 & 标题.epub"));
+
+    // A picture of 2 MB that does not compress, against a file size limit of 1 MB.
+    QByteArray big("\x89PNG\r\n\x1a\n");
+    QRandomGenerator random(7);
+    while (big.size() < 2 * 1024 * 1024)
+        big.append(static_cast<char>(random.bounded(256)));
+    ASSERT_TRUE(WriteImageData(thread.db, U("http://img.test/junk.png"), big));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
+    rlimit full = saved;
+    full.rlim_cur = 1024 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const int written = ExportEpub(kEveryone, thread.number, 1, 10000, home.Folder());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(home.ReadExport(U("带图的帖子 & 标题.epub")), before);
+    EXPECT_EQ(QDir(home.Folder()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QFileInfo(path).fileName()});
 }
 
 TEST(EpubExportTest, TheCommandAsksLikeTheTextExportsAndReportsThePosts) {
