@@ -120,9 +120,9 @@ public:
         const QString heading = QStringLiteral("第%1页").arg(pageNo);
         QString body = QStringLiteral("<h1>") + heading + QStringLiteral("</h1>\n");
         for (const ThreadPost* post : posts) {
-            const QDateTime time = PostTime(post->time);
-            if (time.isValid() && (!modified_.isValid() || time > modified_))
-                modified_ = time;
+            // Stored times sort as text; only the newest one is parsed, at the end.
+            if (post->time > newestTime_)
+                newestTime_ = post->time;
             body += QStringLiteral("<div class=\"post\">\n<p class=\"head\">作者：");
             body += EscapeXml(post->author);
             body += QStringLiteral("　发表日期：");
@@ -212,8 +212,9 @@ private:
             out += QStringLiteral("<dc:source>") + EscapeXml(follow_.webpageUrl.trimmed()) +
                    QStringLiteral("</dc:source>\n");
         // The book changes when a newer post is kept, so the same posts give the same book.
-        const QDateTime modified =
-            modified_.isValid() ? modified_ : QDateTime(QDate(1980, 1, 1), QTime(0, 0), kForumZone);
+        QDateTime modified = PostTime(newestTime_);
+        if (!modified.isValid())
+            modified = QDateTime(QDate(1980, 1, 1), QTime(0, 0), kForumZone);
         out += QStringLiteral("<meta property=\"dcterms:modified\">") +
                modified.toUTC().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ssZ")) +
                QStringLiteral("</meta>\n</metadata>\n<manifest>\n");
@@ -240,7 +241,7 @@ private:
 
     FollowRecord follow_;
     ZipWriter zip_;
-    QDateTime modified_;
+    QString newestTime_;
     QList<Chapter> chapters_;
     QHash<QString, BookPicture> pictures_;
     QStringList pictureOrder_;
