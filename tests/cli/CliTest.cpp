@@ -9,6 +9,7 @@
 #include "store/ThreadDatabase.h"
 #include "tests/e2e/StandInReader.h"
 #include "tests/e2e/TestProcesses.h"
+#include "tests/export/ExportTestSupport.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/TestPaths.h"
 
@@ -20,6 +21,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -200,6 +203,41 @@ QMap<QString, QByteArray> Snapshot(const QString& folder) {
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+}
+
+// A book of the starter's posts from a thread as the server stored it: valid, with a chapter
+// for each page the starter wrote on and each downloaded picture of those posts once. Returns
+// the number of pictures.
+qsizetype ExpectBookOfStarter(const FollowRecord& follow, const QString& path) {
+    EXPECT_EQ(EpubCheckProblems(path).toStdString(), "");
+    QList<ThreadPost> posts;
+    EXPECT_TRUE(ReadWebpageFromDB(follow.dbFileName, 1, 10000, posts));
+    QSet<int> pages;
+    QSet<QString> starterPosts;
+    for (const ThreadPost& post : posts)
+        if (post.author == follow.webpageAuthor) {
+            pages.insert(post.pageNo);
+            starterPosts.insert(QString::number(post.pageNo) + post.author + post.time);
+        }
+    QList<ThreadPicture> pictures;
+    EXPECT_TRUE(ListPageImages(follow.dbFileName, 1, 10000, pictures));
+    QSet<QString> shown;
+    for (const ThreadPicture& picture : pictures) {
+        QByteArray bytes;
+        QString ext;
+        if (starterPosts.contains(QString::number(picture.pageNo) + picture.author +
+                                  picture.time) &&
+            ReadImageBytes(follow.dbFileName, picture.imgUrl, bytes, ext) && !bytes.isEmpty())
+            shown.insert(picture.imgUrl);
+    }
+    const ZipEntries zip = ReadZip(path);
+    EXPECT_EQ(
+        zip.names.filter(QRegularExpression(QStringLiteral("^OEBPS/page-\\d+\\.xhtml$"))).size(),
+        pages.size())
+        << follow.webpageName.toStdString();
+    EXPECT_EQ(zip.names.filter(QStringLiteral("OEBPS/images/")).size(), shown.size())
+        << follow.webpageName.toStdString();
+    return shown.size();
 }
 
 } // namespace
@@ -438,6 +476,10 @@ TEST_F(CliTest, ExportWritesTheReadersFilesByteForByte) {
                 << label;
             EXPECT_TRUE(run.out.contains(QDir(byTool.path()).filePath(toolFiles[0]).toUtf8()))
                 << label;
+            // The thread of pictures (1003) has pictures in the starter's posts.
+            if (c.kind == QLatin1String("epub") && !c.people)
+                EXPECT_GT(ExpectBookOfStarter(follow, QDir(byTool.path()).filePath(toolFiles[0])),
+                          thread == 1 ? 0 : -1);
             EXPECT_EQ(notices,
                       QStringList{
                           QStringLiteral("已导出%1个帖！").arg(run.out.split(' ').first().toInt())})

@@ -8,13 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QMap>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
-#include <unzip.h>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -33,57 +30,6 @@ QByteArray ImageBytes(const char* format, QColor colour) {
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(image.save(&buffer, format)) << format;
     return bytes;
-}
-
-// The entries of a zip archive in their order, with whether each is stored uncompressed.
-struct ZipEntries {
-    QStringList names;
-    QMap<QString, QByteArray> data;
-    QMap<QString, bool> stored;
-};
-
-ZipEntries ReadZip(const QString& path) {
-    ZipEntries entries;
-    unzFile zip = unzOpen64(QFile::encodeName(path).constData());
-    if (!zip) {
-        ADD_FAILURE() << "not a zip archive: " << path.toStdString();
-        return entries;
-    }
-    for (int rc = unzGoToFirstFile(zip); rc == UNZ_OK; rc = unzGoToNextFile(zip)) {
-        unz_file_info64 info;
-        char name[512];
-        EXPECT_EQ(unzGetCurrentFileInfo64(zip, &info, name, sizeof name, nullptr, 0, nullptr, 0),
-                  UNZ_OK);
-        EXPECT_EQ(unzOpenCurrentFile(zip), UNZ_OK);
-        QByteArray bytes(static_cast<qsizetype>(info.uncompressed_size), '\0');
-        EXPECT_EQ(unzReadCurrentFile(zip, bytes.data(), static_cast<unsigned>(bytes.size())),
-                  static_cast<int>(bytes.size()));
-        EXPECT_EQ(unzCloseCurrentFile(zip), UNZ_OK) << name; // checks the CRC
-        const QString entry = QString::fromUtf8(name);
-        entries.names.append(entry);
-        entries.data.insert(entry, bytes);
-        entries.stored.insert(entry, info.compression_method == 0 && info.size_file_extra == 0);
-    }
-    unzClose(zip);
-    return entries;
-}
-
-// epubcheck's verdict: empty when the book passes without errors or warnings.
-QString EpubCheckProblems(const QString& path) {
-    QProcess check;
-    check.setProcessChannelMode(QProcess::MergedChannels);
-    // The Debian package's command is the jar itself, which runs directly only where binfmt
-    // support for jars is set up; java runs it everywhere.
-    const QString jar = QStringLiteral("/usr/share/java/epubcheck.jar");
-    if (QFile::exists(jar))
-        check.start(QStringLiteral("java"), {QStringLiteral("-jar"), jar, path});
-    else
-        check.start(QStringLiteral("epubcheck"), {path});
-    if (!check.waitForStarted(30000) || !check.waitForFinished(120000))
-        return QStringLiteral("epubcheck did not run: ") + check.errorString();
-    const QString output = QString::fromUtf8(check.readAll());
-    const bool clean = output.contains(QStringLiteral("No errors or warnings detected"));
-    return check.exitCode() == 0 && clean ? QString() : output;
 }
 
 int Count(const QByteArray& text, const char* what) {

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -31,3 +32,17 @@ private:
 };
 
 ThreadPost MakePost(int page, const char* author, const char* time, const char* content);
+
+// The entries of a zip archive in their order, with whether each is stored uncompressed and
+// without extra fields.
+struct ZipEntries {
+    QStringList names;
+    QMap<QString, QByteArray> data;
+    QMap<QString, bool> stored;
+};
+// Reads every entry (checking its CRC); a failure when the file is no zip archive.
+ZipEntries ReadZip(const QString& path);
+
+// epubcheck's verdict on a book: empty when it passes without errors or warnings, else its
+// report.
+QString EpubCheckProblems(const QString& path);
