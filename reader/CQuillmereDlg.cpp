@@ -217,6 +217,7 @@ void CQuillmereDlg::ShowMenu(const QPoint& globalPos) {
         {CmdDelete, QStringLiteral("删除选中项")},
         {CmdExportText, QStringLiteral("导出文本到TXT文件")},
         {CmdExportHtml, QStringLiteral("导出文本到HTML文件")},
+        {CmdExportEpub, QStringLiteral("导出电子书(EPUB)")},
         {CmdExportPictures, QStringLiteral("导出图片")}};
     for (const auto& [id, text] : commands) {
         QAction* action = menu.addAction(text);
@@ -241,6 +242,7 @@ void CQuillmereDlg::RunMenuCommand(int command) {
         break;
     case CmdExportText:
     case CmdExportHtml:
+    case CmdExportEpub:
     case CmdExportPictures: {
         QList<FollowRecord> selected;
         for (int followNo : followNos) {
@@ -254,6 +256,8 @@ void CQuillmereDlg::RunMenuCommand(int command) {
         seams.showMessage = &ShowMessage;
         if (command == CmdExportPictures)
             OnExportPictures(this, selected, seams);
+        else if (command == CmdExportEpub)
+            OnExportEpub(this, selected, seams);
         else
             OnExportText(this, command == CmdExportText ? ExportKind::Text : ExportKind::Html,
                          selected, seams);

@@ -25,7 +25,8 @@ public:
         CmdExportText = 1231,
         CmdExportPictures = 1232,
         CmdMakePermanent = 1233,
-        CmdExportHtml = 1234
+        CmdExportHtml = 1234,
+        CmdExportEpub = 1235
     };
     static constexpr int kRowHeight = 25;
     static constexpr int kFollowLimit = 50;

@@ -189,7 +189,7 @@ TEST_F(FollowList, MenuCommandsWithoutASelectionDoNothing) {
     AddFollow(QStringLiteral("帖"), {1}, 1);
     open();
     list->List()->clearSelection();
-    for (int command : {1233, 1230, 1231, 1234, 1232})
+    for (int command : {1233, 1230, 1231, 1234, 1235, 1232})
         list->RunMenuCommand(command);
     EXPECT_EQ(list->List()->rowCount(), 1);
     EXPECT_EQ(text(0, 4), QStringLiteral("临时阅读"));

@@ -208,6 +208,15 @@ int main(int argc, char** argv) {
     }
     window.SwitchTab(CMainDlg::TabFollows);
 
+    // The follow list's menu over the window, its export commands among the others.
+    QTimer::singleShot(500, [&] {
+        if (QWidget* menu = QApplication::activePopupWidget()) {
+            Capture(&window, out + QStringLiteral("follow-menu.png"));
+            menu->close();
+        }
+    });
+    emit follows->customContextMenuRequested(QPoint(220, 30));
+
     {
         CAddFocusWebpageDlg dialog(&link, &window);
         dialog.AddressEdit()->setText(www +
