@@ -488,6 +488,96 @@ TEST_F(CliTest, ExportWritesTheReadersFilesByteForByte) {
     }
 }
 
+// The first two Chinese characters in a row of a text; empty when there are none.
+QString TwoChineseCharacters(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        const auto isHan = [](QChar c) { return c.unicode() >= 0x4e00 && c.unicode() <= 0x9fff; };
+        if (isHan(text[i]) && isHan(text[i + 1]))
+            return text.mid(i, 2);
+    }
+    return {};
+}
+
+TEST_F(CliTest, SearchFindsThePostsOfTheStoredThreadsWithItsFilters) {
+    for (int thread = 0; thread < 2; ++thread) {
+        const FollowRecord& follow = Follow(thread);
+        QList<ThreadPost> posts;
+        ASSERT_TRUE(ReadWebpageFromDB(follow.dbFileName, 2, 2, posts));
+        ASSERT_GT(posts.size(), 3);
+        const ThreadPost& wanted = posts[3];
+        const QString word = TwoChineseCharacters(wanted.content);
+        ASSERT_FALSE(word.isEmpty()) << wanted.content.toStdString();
+        const QString number = QString::number(follow.focusPageNo);
+        const auto contains = [&](const QJsonArray& hits) {
+            for (const QJsonValue& value : hits) {
+                const QJsonObject hit = value.toObject();
+                if (hit.value(QStringLiteral("page")).toInt() == wanted.pageNo &&
+                    hit.value(QStringLiteral("author")).toString() == wanted.author &&
+                    hit.value(QStringLiteral("time")).toString() == wanted.time)
+                    return true;
+            }
+            return false;
+        };
+
+        const CliRun inThread =
+            RunCli(Home() + QStringList{QStringLiteral("--json"), QStringLiteral("search"), word,
+                                        QStringLiteral("--thread"), number});
+        ASSERT_EQ(inThread.code, 0) << inThread.err.toStdString();
+        const QJsonArray hits = Parse(inThread.out).toArray();
+        EXPECT_TRUE(contains(hits)) << word.toStdString();
+        QString previousTime = QStringLiteral("9999");
+        for (const QJsonValue& value : hits) {
+            const QJsonObject hit = value.toObject();
+            EXPECT_EQ(hit.value(QStringLiteral("number")).toInt(), follow.focusPageNo);
+            EXPECT_EQ(hit.value(QStringLiteral("title")).toString(), follow.webpageName);
+            EXPECT_LE(hit.value(QStringLiteral("time")).toString(), previousTime); // newest first
+            previousTime = hit.value(QStringLiteral("time")).toString();
+            const QString excerpt = hit.value(QStringLiteral("excerpt")).toString();
+            const QJsonArray marks = hit.value(QStringLiteral("marks")).toArray();
+            ASSERT_FALSE(marks.isEmpty());
+            const QJsonObject mark = marks[0].toObject();
+            EXPECT_EQ(excerpt.mid(mark.value(QStringLiteral("start")).toInt(),
+                                  mark.value(QStringLiteral("length")).toInt()),
+                      word);
+        }
+
+        const CliRun byAuthor =
+            RunCli(Home() + QStringList{QStringLiteral("--json"), QStringLiteral("search"), word,
+                                        QStringLiteral("--author"), wanted.author});
+        ASSERT_EQ(byAuthor.code, 0) << byAuthor.err.toStdString();
+        const QJsonArray authorHits = Parse(byAuthor.out).toArray();
+        EXPECT_TRUE(contains(authorHits));
+        for (const QJsonValue& value : authorHits)
+            EXPECT_EQ(value.toObject().value(QStringLiteral("author")).toString(), wanted.author);
+
+        const CliRun text = RunCli(Home() + QStringList{QStringLiteral("search"), word,
+                                                        QStringLiteral("--thread"), number});
+        ASSERT_EQ(text.code, 0);
+        const QStringList lines =
+            QString::fromUtf8(text.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        EXPECT_EQ(lines.size(), hits.size());
+        for (const QString& line : lines) {
+            EXPECT_TRUE(line.startsWith(number + QLatin1Char('\t'))) << line.toStdString();
+            EXPECT_TRUE(line.contains(QStringLiteral("【") + word + QStringLiteral("】")))
+                << line.toStdString();
+        }
+    }
+    const CliRun none =
+        RunCli(Home() + QStringList{QStringLiteral("search"), QStringLiteral("zqxjwvkplm")});
+    EXPECT_EQ(none.code, 1);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_EQ(none.err.count('\n'), 1);
+    for (const QStringList& bad : {QStringList{QStringLiteral("search"), QStringLiteral("，。！")},
+                                   QStringList{QStringLiteral("search"), QStringLiteral("天涯"),
+                                               QStringLiteral("--thread"), QStringLiteral("99999")},
+                                   QStringList{QStringLiteral("search"), QStringLiteral("天涯"),
+                                               QStringLiteral("--author")}}) {
+        const CliRun run = RunCli(Home() + bad);
+        EXPECT_EQ(run.code, 2) << bad.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(run.err.count('\n'), 1);
+    }
+}
+
 TEST_F(CliTest, BadArgumentsAndUnreadableHomesGiveCodeTwoAndOneLine) {
     QTemporaryDir out;
     QTemporaryDir empty;

@@ -5,6 +5,7 @@
 #include "reader/export/ExportEpub.h"
 #include "reader/export/ExportPosts.h"
 #include "reader/model/ReadingModel.h"
+#include "search/SearchIndex.h"
 #include "store/Catalogue.h"
 #include "store/ThreadDatabase.h"
 
@@ -13,6 +14,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <algorithm>
 
 namespace {
 
@@ -227,6 +230,83 @@ int Export(const CliArguments& arguments, QTextStream& out, QString& error) {
     return CliDone;
 }
 
+// The hit's excerpt with each marked range in 【】, for a terminal.
+QString MarkedExcerpt(const SearchHit& hit) {
+    QString text;
+    int at = 0;
+    QList<SearchMark> marks = hit.marks;
+    std::sort(marks.begin(), marks.end(),
+              [](const SearchMark& a, const SearchMark& b) { return a.start < b.start; });
+    for (const SearchMark& mark : marks) {
+        if (mark.start < at || mark.start + mark.length > hit.excerpt.size())
+            continue;
+        text += hit.excerpt.mid(at, mark.start - at);
+        text +=
+            QStringLiteral("【") + hit.excerpt.mid(mark.start, mark.length) + QStringLiteral("】");
+        at = mark.start + mark.length;
+    }
+    text += hit.excerpt.mid(at);
+    return text;
+}
+
+int Search(const CliArguments& arguments, QTextStream& out, QString& error) {
+    if (SearchWords(arguments.words).isEmpty()) {
+        error = QStringLiteral("nothing to search for in \"%1\"").arg(arguments.words);
+        return CliFailed;
+    }
+    if (arguments.thread != 0) {
+        FollowRecord follow;
+        if (!ReadFollow(arguments.thread, follow, error))
+            return CliFailed;
+    }
+    // Pages stored while no reader ran are indexed first; cheap when nothing is missing.
+    SynchroniseSearchIndex();
+    SearchRequest request;
+    request.words = arguments.words;
+    request.focusPageNo = arguments.thread;
+    request.author = arguments.author;
+    request.limit = 500;
+    QList<SearchHit> hits;
+    for (;;) {
+        request.offset = static_cast<int>(hits.size());
+        const SearchAnswer answer = SearchPosts(request);
+        if (!answer.ok) {
+            error = QStringLiteral("cannot read the search index of the home");
+            return CliFailed;
+        }
+        hits += answer.hits;
+        if (answer.hits.size() < request.limit)
+            break;
+    }
+    QJsonArray rows;
+    for (const SearchHit& hit : hits) {
+        if (arguments.json) {
+            QJsonArray marks;
+            for (const SearchMark& mark : hit.marks)
+                marks.append(QJsonObject{{QStringLiteral("start"), mark.start},
+                                         {QStringLiteral("length"), mark.length}});
+            rows.append(QJsonObject{{QStringLiteral("number"), hit.focusPageNo},
+                                    {QStringLiteral("title"), hit.threadTitle},
+                                    {QStringLiteral("page"), hit.pageNo},
+                                    {QStringLiteral("author"), hit.author},
+                                    {QStringLiteral("time"), hit.time},
+                                    {QStringLiteral("excerpt"), hit.excerpt},
+                                    {QStringLiteral("marks"), marks}});
+        } else {
+            out << hit.focusPageNo << '\t' << hit.threadTitle << '\t'
+                << QStringLiteral("第%1页").arg(hit.pageNo) << '\t' << hit.author << '\t'
+                << hit.time << '\t' << MarkedExcerpt(hit) << '\n';
+        }
+    }
+    if (arguments.json)
+        WriteJson(out, rows);
+    if (hits.isEmpty()) {
+        error = QStringLiteral("no posts found for \"%1\"").arg(arguments.words);
+        return CliNothingFound;
+    }
+    return CliDone;
+}
+
 } // namespace
 
 int RunCliCommand(const CliArguments& arguments, QTextStream& out, QString& error) {
@@ -242,6 +322,8 @@ int RunCliCommand(const CliArguments& arguments, QTextStream& out, QString& erro
         return Read(arguments, out, error);
     if (arguments.command == QLatin1String("export"))
         return Export(arguments, out, error);
-    error = QStringLiteral("the command %1 is not available in this build").arg(arguments.command);
+    if (arguments.command == QLatin1String("search"))
+        return Search(arguments, out, error);
+    error = QStringLiteral("unknown command \"%1\"").arg(arguments.command);
     return CliFailed;
 }
