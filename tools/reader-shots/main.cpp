@@ -16,6 +16,7 @@
 #include "reader/FollowModels.h"
 #include "reader/OpenInBrowser.h"
 #include "reader/ReaderLook.h"
+#include "reader/ReaderRuntime.h"
 #include "reader/ReadingWindows.h"
 #include "reader/ServerLauncher.h"
 #include "reader/ServerLink.h"
@@ -135,6 +136,8 @@ QImage VerificationPicture() {
 int main(int argc, char** argv) {
     if (!InitProgramDirectory(argc, argv))
         return 1;
+    // The channel and worker registry the reader's main holds; the server link needs them.
+    ReaderRuntime runtime;
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
