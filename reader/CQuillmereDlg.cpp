@@ -9,15 +9,21 @@
 #include "reader/ReadingWindows.h"
 #include "reader/ServerLink.h"
 #include "reader/ShowMessage.h"
+#include "reader/search/CSearchPanel.h"
 #include "skin/CSkinButton.h"
+#include "skin/CSkinListCtrl.h"
+#include "skin/CSkinListCtrlBase.h"
+#include "skin/CTransparentStatic.h"
 #include "store/ThreadDatabase.h"
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 namespace {
@@ -30,6 +36,27 @@ QTableWidgetItem* cell(const QString& text) {
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     return item;
 }
+
+// The progress column: the skin's progress bar while a thread's pages are being fetched,
+// nothing once all are stored or while no page count is known.
+class ProgressDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QVariant value = index.data(CSkinListCtrlBase::ProgressRole);
+        if (!value.isValid() || value.toInt() < 0 || value.toInt() >= 100)
+            return;
+        painter->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        CSkinListCtrlBase::PaintProgressCell(
+            *painter, option.rect.adjusted(0, 1, 0, -1), value.toInt(),
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text),
+            option.font);
+        painter->restore();
+    }
+};
 
 } // namespace
 
@@ -44,6 +71,15 @@ CQuillmereDlg::CQuillmereDlg(ServerLink* link, FollowModels* models, ReadingWind
     addButton_ = add;
     list_ = new QTableWidget(0, ColumnCount, this);
     list_->setObjectName(QStringLiteral("FollowList"));
+    list_->setItemDelegateForColumn(ColProgress, new ProgressDelegate(list_));
+    search_ = new CSearchPanel(this);
+    search_->setObjectName(QStringLiteral("FollowSearch"));
+    // The results stand in place of the list while there are words or an author to search;
+    // emptying the box brings the list back.
+    auto rearrange = [this] { Arrange(); };
+    connect(search_->WordsBox(), &QLineEdit::textChanged, this, rearrange);
+    connect(search_->AuthorFilter(), &QLineEdit::textChanged, this, rearrange);
+    connect(search_, &CSearchPanel::OpenPage, this, &CQuillmereDlg::OpenReadingWindowAtPage);
     connect(addButton_, &QPushButton::clicked, this, &CQuillmereDlg::RunAddFollowDialog);
     newPageTimer_.setInterval(1000);
     connect(&newPageTimer_, &QTimer::timeout, this, &CQuillmereDlg::HandOneNewPage);
@@ -57,16 +93,49 @@ QString CQuillmereDlg::DownloadText(const QList<int>& pages) {
     return QStringLiteral("%1/%2").arg(pages.size()).arg(pages.isEmpty() ? 0 : pages.last());
 }
 
+int CQuillmereDlg::ProgressValue(const QList<int>& pages, int pageCount) {
+    const int count = std::max(pageCount, pages.isEmpty() ? 0 : pages.last());
+    if (count <= 0)
+        return -1;
+    return static_cast<int>(std::min<qint64>(100, qint64(pages.size()) * 100 / count));
+}
+
+int CQuillmereDlg::ProgressOf(int followNo) const {
+    const int row = RowOf(followNo);
+    const QTableWidgetItem* item = row >= 0 ? list_->item(row, ColProgress) : nullptr;
+    return item ? item->data(CSkinListCtrlBase::ProgressRole).toInt() : -1;
+}
+
+void CQuillmereDlg::SetProgress(int row, const QList<int>& pages, int pageCount) {
+    QTableWidgetItem* item = list_->item(row, ColProgress);
+    if (!item)
+        return;
+    const int count = std::max(pageCount, item->data(PageCountRole).toInt());
+    item->setData(PageCountRole, count);
+    item->setData(CSkinListCtrlBase::ProgressRole, ProgressValue(pages, count));
+}
+
+bool CQuillmereDlg::SearchShown() const {
+    return !search_->WordsBox()->text().trimmed().isEmpty() ||
+           !search_->AuthorFilter()->text().trimmed().isEmpty();
+}
+
+void CQuillmereDlg::OpenReadingWindowAtPage(int followNo, int page) {
+    OpenReadingWindow(followNo, QString());
+    windows_->GotoPage(followNo, page);
+}
+
 void CQuillmereDlg::Initialise() {
     list_->setHorizontalHeaderLabels({QStringLiteral("序号"), QStringLiteral("名字"),
                                       QStringLiteral("作者"), QStringLiteral("下载"),
-                                      QStringLiteral("阅读")});
-    const int widths[ColumnCount] = {50, 500, 100, 80, 80};
+                                      QStringLiteral("阅读"), QStringLiteral("进度")});
+    const int widths[ColumnCount] = {50, 440, 100, 80, 80, 130};
     for (int c = 0; c < ColumnCount; ++c)
         list_->setColumnWidth(c, widths[c]);
     list_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list_->horizontalHeader()->setHighlightSections(false);
-    list_->horizontalHeader()->setStretchLastSection(true);
+    list_->horizontalHeader()->setStretchLastSection(false);
+    list_->horizontalHeader()->setSectionResizeMode(ColName, QHeaderView::Stretch);
     list_->verticalHeader()->hide();
     list_->verticalHeader()->setDefaultSectionSize(kRowHeight);
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -122,6 +191,8 @@ void CQuillmereDlg::AppendRow(const FollowRecord& record, const QList<int>* know
     list_->setItem(row, ColAuthor, cell(record.webpageAuthor));
     list_->setItem(row, ColDownload, cell(DownloadText(pages)));
     list_->setItem(row, ColReading, cell(record.deleteFocus != 0 ? kTemporary : kPermanent));
+    list_->setItem(row, ColProgress, cell(QString()));
+    SetProgress(row, pages, record.pageCount);
     list_->item(row, ColName)->setToolTip(record.webpageName);
 }
 
@@ -168,6 +239,7 @@ void CQuillmereDlg::DeleteFollowAt(int row) {
         destroyTimer_.start();
     MarkFollowDeleted(followNo);
     TheHelpTips().Lower(HelpTips::DelMyFocus);
+    search_->Synchronise();
 }
 
 int CQuillmereDlg::DeleteFollow(int followNo) {
@@ -197,6 +269,7 @@ void CQuillmereDlg::OnModelOpened(int followNo) {
         return;
     const QList<int> pages = models_->StoredPages(followNo);
     AppendRow(record, &pages);
+    search_->Synchronise();
 }
 
 void CQuillmereDlg::OnModelNewPages(int followNo) {
@@ -206,8 +279,10 @@ void CQuillmereDlg::OnModelNewPages(int followNo) {
     if (pages.isEmpty())
         return;
     for (int row = 0; row < list_->rowCount(); ++row)
-        if (FollowNoAt(row) == followNo)
+        if (FollowNoAt(row) == followNo) {
             list_->item(row, ColDownload)->setText(DownloadText(pages));
+            SetProgress(row, pages, 0);
+        }
 }
 
 void CQuillmereDlg::ShowMenu(const QPoint& globalPos) {
@@ -334,7 +409,18 @@ void CQuillmereDlg::Arrange() {
     if (!laidOut_)
         return;
     addButton_->setGeometry(10, 8, 140, 30);
-    list_->setGeometry(10, 46, std::max(0, width() - 20), std::max(0, height() - 56));
+    // The search bar under the button; its results only while a search is wanted.
+    const bool searching = SearchShown();
+    search_->Results()->setVisible(searching);
+    search_->Status()->setVisible(searching);
+    search_->MoreButton()->setVisible(searching);
+    list_->setVisible(!searching);
+    const int innerWidth = std::max(0, width() - 12);
+    const int barHeight = search_->WordsBox()->sizeHint().height() + 8;
+    search_->setGeometry(6, 42, innerWidth, searching ? std::max(0, height() - 48) : barHeight);
+    const int listTop = 42 + barHeight + 2;
+    list_->setGeometry(10, listTop, std::max(0, width() - 20),
+                       std::max(0, height() - listTop - 10));
 }
 
 void CQuillmereDlg::resizeEvent(QResizeEvent* event) {

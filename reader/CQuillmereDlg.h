@@ -9,6 +9,7 @@
 
 #include <QTimer>
 
+class CSearchPanel;
 class FollowModels;
 class QPushButton;
 class QTableWidget;
@@ -19,7 +20,17 @@ class ServerLink;
 class CQuillmereDlg : public CSkinChildDialog {
     Q_OBJECT
 public:
-    enum Column { ColNumber, ColName, ColAuthor, ColDownload, ColReading, ColumnCount };
+    enum Column {
+        ColNumber,
+        ColName,
+        ColAuthor,
+        ColDownload,
+        ColReading,
+        ColProgress,
+        ColumnCount
+    };
+    // On a progress cell: the thread's page count the bar measures against.
+    static constexpr int PageCountRole = Qt::UserRole + 1;
     enum MenuCommand {
         CmdDelete = 1230,
         CmdExportText = 1231,
@@ -60,6 +71,17 @@ public:
 
     // "%d/%d" of a thread's stored pages.
     static QString DownloadText(const QList<int>& pages);
+    // The percentage of a thread's pages stored: its page count is the larger of the count
+    // known when it was followed and its highest stored page; -1 when no count is known.
+    static int ProgressValue(const QList<int>& pages, int pageCount);
+    // The progress cell's value of a follow's row, -1 when there is no row or no count.
+    int ProgressOf(int followNo) const;
+
+    CSearchPanel* SearchPanel() const { return search_; }
+    // True while the search results stand in place of the list.
+    bool SearchShown() const;
+    // Opens a follow's reading window and shows a page in it (a search hit was clicked).
+    void OpenReadingWindowAtPage(int followNo, int page);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,8 +103,11 @@ private:
     ServerLink* link_;
     FollowModels* models_;
     ReadingWindows* windows_;
+    void SetProgress(int row, const QList<int>& pages, int pageCount);
+
     QTableWidget* list_ = nullptr;
     QPushButton* addButton_ = nullptr;
+    CSearchPanel* search_ = nullptr;
     NewPageQueue queue_;
     QTimer newPageTimer_;
     QTimer destroyTimer_;

@@ -165,6 +165,14 @@ bool RegistryReadingWindows::Open(int followNo, const QString& title, int pageCo
     return true;
 }
 
+bool RegistryReadingWindows::GotoPage(int followNo, int page) {
+    auto* window = dynamic_cast<CShowContent*>(windows_.FindReadingWindow(followNo));
+    if (!window)
+        return false;
+    window->GotoPage(page);
+    return true;
+}
+
 bool RegistryReadingWindows::Close(int followNo) {
     ReadingWindow* window = windows_.FindReadingWindow(followNo);
     if (!window)

@@ -37,6 +37,8 @@ public:
     // Creates, shows and registers a window; false when none could be made.
     virtual bool Open(int followNo, const QString& title, int pageCount,
                       const QString& userName) = 0;
+    // Asks the open window of a follow to show a page; false when none is open.
+    virtual bool GotoPage(int followNo, int page) = 0;
     // Hides and closes the open window of a follow; it is destroyed by `DestroyClosed`.
     virtual bool Close(int followNo) = 0;
     virtual void DestroyClosed() = 0;
@@ -58,6 +60,7 @@ public:
     ReadingWindowEvents* Find(int followNo) override;
     bool ShowOpen(int followNo) override;
     bool Open(int followNo, const QString& title, int pageCount, const QString& userName) override;
+    bool GotoPage(int followNo, int page) override;
     bool Close(int followNo) override;
     void DestroyClosed() override;
     void CloseAll() override;

@@ -241,13 +241,20 @@ void CSkinListCtrlBase::DrawProgress(QPainter& painter, const QRect& cell, const
     const QVariant explicitValue = index.data(ProgressRole);
     const int value = explicitValue.isValid() ? explicitValue.toInt()
                                               : index.data(Qt::DisplayRole).toString().toInt();
+    painter.save();
+    PaintProgressCell(painter, cell, value, textColour, font());
+    painter.restore();
+}
+
+void CSkinListCtrlBase::PaintProgressCell(QPainter& painter, const QRect& cell, int value,
+                                          const QColor& textColour, const QFont& font) {
     const ProgressLayout layout = LayoutProgressCell(cell, value);
     if (!layout.visible)
         return;
     DrawKeyed(painter, kProgressFrameBitmap, layout.frame);
     if (layout.fill.width() > 0)
         DrawKeyed(painter, kProgressFillBitmap, layout.fill);
-    QFont small = font();
+    QFont small = font;
     small.setPixelSize(qMax(9, small.pixelSize() > 0 ? small.pixelSize() - 2 : 11));
     painter.setFont(small);
     // The text is light where it lies over the fill and in the row's colour elsewhere, so it
@@ -262,5 +269,5 @@ void CSkinListCtrlBase::DrawProgress(QPainter& painter, const QRect& cell, const
         painter.drawText(layout.frame, Qt::AlignCenter | Qt::TextSingleLine, layout.text);
     }
     painter.restore();
-    painter.setFont(font());
+    painter.setFont(font);
 }

@@ -37,6 +37,10 @@ public:
         QString text;
     };
     static ProgressLayout LayoutProgressCell(const QRect& cell, int value);
+    // Draws a progress cell as the list does: the frame, the fill and the percentage in a
+    // font two pixels smaller than `font`, light over the fill and `textColour` elsewhere.
+    static void PaintProgressCell(QPainter& painter, const QRect& cell, int value,
+                                  const QColor& textColour, const QFont& font);
 
     explicit CSkinListCtrlBase(QWidget* parent = nullptr);
     ~CSkinListCtrlBase() override;

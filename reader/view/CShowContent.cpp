@@ -222,6 +222,11 @@ void CShowContent::Open() {
     LayoutControls();
 }
 
+void CShowContent::GotoPage(int page) {
+    if (page > 0)
+        link_->RequestReadOperation(this, OpGotoPage, page);
+}
+
 void CShowContent::SetTitle(const QString& title) {
     setup_.title = title;
     SetSkinCaption(title);

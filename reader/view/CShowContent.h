@@ -50,6 +50,8 @@ public:
     void Open();
     void SetTitle(const QString& title);
     void SetUserName(const QString& name);
+    // Asks the model for the screen that starts at `page` (a search hit, for one).
+    void GotoPage(int page);
 
     // --- from the model ---
     void OnReadingEvent(const ReadingEvent& event) override;

@@ -4,13 +4,18 @@
 #include "reader/ReaderState.h"
 #include "reader/ServerLink.h"
 #include "reader/model/ReadingModelRegistry.h"
+#include "reader/search/CSearchPanel.h"
+#include "skin/CSkinListCtrl.h"
 #include "store/Catalogue.h"
 #include "store/CatalogueFile.h"
 #include "store/ThreadDatabase.h"
 #include "tests/reader/ReaderTestKit.h"
 #include "tests/support/TempHome.h"
 
+#include <QComboBox>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QTest>
 
@@ -226,6 +231,94 @@ TEST_F(FollowList, FollowLimitNoticeAbove50) {
                 "您关注的网页已经达到51个，建议您从\"我的关注\"选项卡里删除不常阅读的帖！\n")));
         }
     }
+}
+
+// A thread followed with four pages to come: the progress cell follows the stored pages from
+// 0 to 100 while the download text keeps its form.
+TEST_F(FollowList, ProgressColumnFollowsThePagesAsTheyAreStored) {
+    QString file;
+    ASSERT_TRUE(CreateThreadDatabase(file));
+    const QString address = QStringLiteral("http://www.forum.localhost/t/%1-1.shtml").arg(file);
+    ASSERT_TRUE(
+        AddFollowedThread(address, QStringLiteral("新帖"), QStringLiteral("楼主"), file, 4));
+    const int followNo = FindFollowNumber(address);
+    open();
+    EXPECT_EQ(list->List()->horizontalHeaderItem(CQuillmereDlg::ColProgress)->text(),
+              QStringLiteral("进度"));
+    EXPECT_EQ(list->ProgressOf(followNo), 0);
+    const struct {
+        int page;
+        int progress;
+        const char* download;
+    } steps[] = {{1, 25, "1/1"}, {2, 50, "2/2"}, {3, 75, "3/3"}, {4, 100, "4/4"}};
+    for (const auto& step : steps) {
+        SavePage(file,
+                 {{step.page, QStringLiteral("作者"), QStringLiteral("2024-01-01 00:00:00"),
+                   QStringLiteral("内容")}},
+                 step.page, address);
+        list->QueueNewPage(followNo, step.page);
+        list->HandOneNewPage();
+        EXPECT_TRUE(PumpUntil([&] { return list->ProgressOf(followNo) == step.progress; }, 5000))
+            << step.page << ": " << list->ProgressOf(followNo);
+        EXPECT_EQ(text(0, CQuillmereDlg::ColDownload), QString::fromUtf8(step.download));
+    }
+}
+
+TEST_F(FollowList, ProgressValueTable) {
+    const struct {
+        QList<int> pages;
+        int pageCount;
+        int value;
+    } cases[] = {
+        {{}, 0, -1},             // nothing known yet
+        {{}, 12, 0},             // followed, nothing stored
+        {{1, 2, 3}, 12, 25},     // filling in
+        {{1, 2, 3, 20}, 12, 20}, // the thread grew past the count known when followed
+        {{1, 2, 3}, 3, 100},
+        {{1, 2, 3, 4}, 2, 100}, // never beyond 100
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CQuillmereDlg::ProgressValue(c.pages, c.pageCount), c.value)
+            << c.pages.size() << " of " << c.pageCount;
+}
+
+// A search hit clicked opens its thread's reading window, then goes to the hit's page; the
+// results stand in place of the list only while there are words to search.
+TEST_F(FollowList, SearchHitOpensTheReadingWindowAtItsPage) {
+    AddFollow(QStringLiteral("甲"), {1});
+    const int b = AddFollow(QStringLiteral("乙"), {3, 7});
+    open();
+    list->show();
+    CSearchPanel* panel = list->SearchPanel();
+    ASSERT_TRUE(PumpUntil([&] { return panel->Idle(); }, 10000));
+    EXPECT_FALSE(list->SearchShown());
+    EXPECT_TRUE(list->List()->isVisible());
+    EXPECT_FALSE(panel->Results()->isVisible());
+
+    panel->ThreadFilter()->setCurrentIndex(panel->ThreadFilter()->findData(b));
+    panel->WordsBox()->setText(QStringLiteral("内容"));
+    panel->StartSearch();
+    ASSERT_TRUE(PumpUntil([&] { return panel->Idle() && panel->Hits().size() == 2; }, 10000))
+        << panel->Hits().size();
+    EXPECT_TRUE(list->SearchShown());
+    EXPECT_FALSE(list->List()->isVisible());
+    EXPECT_TRUE(panel->Results()->isVisible());
+
+    int row = -1;
+    for (int i = 0; i < panel->Hits().size(); ++i)
+        if (panel->Hits()[i].pageNo == 7)
+            row = i;
+    ASSERT_GE(row, 0);
+    const QRect hit = panel->Results()->visualRect(panel->Results()->Model()->index(row, 0));
+    QTest::mouseClick(panel->Results()->viewport(), Qt::LeftButton, {}, hit.center());
+    Pump(50);
+    const QStringList expected = {QStringLiteral("open %1 乙 2 ").arg(b),
+                                  QStringLiteral("goto %1 7").arg(b)};
+    EXPECT_EQ(windows.calls, expected);
+
+    panel->WordsBox()->clear();
+    EXPECT_FALSE(list->SearchShown());
+    EXPECT_TRUE(list->List()->isVisible());
 }
 
 } // namespace

@@ -104,6 +104,13 @@ bool FakeReadingWindows::ShowOpen(int followNo) {
     return true;
 }
 
+bool FakeReadingWindows::GotoPage(int followNo, int page) {
+    if (!open.contains(followNo))
+        return false;
+    calls << QStringLiteral("goto %1 %2").arg(followNo).arg(page);
+    return true;
+}
+
 bool FakeReadingWindows::Open(int followNo, const QString& title, int pageCount,
                               const QString& userName) {
     calls

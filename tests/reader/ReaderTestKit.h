@@ -64,6 +64,7 @@ public:
     ReadingWindowEvents* Find(int followNo) override;
     bool ShowOpen(int followNo) override;
     bool Open(int followNo, const QString& title, int pageCount, const QString& userName) override;
+    bool GotoPage(int followNo, int page) override;
     bool Close(int followNo) override;
     void DestroyClosed() override;
     void CloseAll() override;
