@@ -118,6 +118,20 @@ void CShowContent::BuildControls() {
     loginLabel_ = new CTransparentStatic(QStringLiteral("登录状态"), this);
 
     view_ = new CShowCtl(this);
+    view_->SetZoomPercent(
+        ReadSettingInt(QString::fromLatin1(kComfortSection), QString::fromLatin1(kZoomKey), 100));
+    night_ = button(QStringLiteral("夜间"));
+    SetNightMode(ReadSettingInt(QString::fromLatin1(kComfortSection),
+                                QString::fromLatin1(kNightKey), 0) != 0);
+    connect(night_, &QPushButton::clicked, this, [this] {
+        SetNightMode(!view_->NightMode());
+        WriteSettingText(QString::fromLatin1(kComfortSection), QString::fromLatin1(kNightKey),
+                         view_->NightMode() ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+    connect(view_, &CShowCtl::ZoomChanged, this, [](int percent) {
+        WriteSettingText(QString::fromLatin1(kComfortSection), QString::fromLatin1(kZoomKey),
+                         QString::number(percent));
+    });
     strip_ = new CStateDlg(setup_.focusPageNo, link_, this);
     side_ = new QWebEngineView(this);
     side_->setContextMenuPolicy(Qt::NoContextMenu);
@@ -227,6 +241,12 @@ void CShowContent::GotoPage(int page) {
         link_->RequestReadOperation(this, OpGotoPage, page);
 }
 
+void CShowContent::SetNightMode(bool on) {
+    view_->SetNightMode(on);
+    night_->SetPressed(on);
+    night_->setToolTip(on ? QStringLiteral("换回日间颜色") : QStringLiteral("夜间阅读：深色背景"));
+}
+
 void CShowContent::SetTitle(const QString& title) {
     setup_.title = title;
     SetSkinCaption(title);
@@ -290,9 +310,10 @@ void CShowContent::LayoutControls() {
         b->setGeometry(x, top, 68, rowHeight);
         x += 72;
     }
-    const int rightButtons = 2 * 84;
+    const int rightButtons = 2 * 84 + 60;
     rangeLabel_->setGeometry(x, top, std::max(60, left + leftWidth - x - rightButtons), rowHeight);
-    refresh_->setGeometry(left + leftWidth - rightButtons + 4, top, 80, rowHeight);
+    night_->setGeometry(left + leftWidth - rightButtons + 4, top, 56, rowHeight);
+    refresh_->setGeometry(left + leftWidth - 2 * 84 + 4, top, 80, rowHeight);
     goThread_->setGeometry(left + leftWidth - 84 + 4, top, 80, rowHeight);
 
     for (int mode = 0; mode < 6; ++mode)
@@ -816,6 +837,23 @@ void CShowContent::keyPressEvent(QKeyEvent* event) {
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         return;
+    // The zoom keys work wherever the focus is in the window.
+    if (event->modifiers() & Qt::ControlModifier) {
+        switch (event->key()) {
+        case Qt::Key_Plus:
+        case Qt::Key_Equal:
+            view_->ZoomIn();
+            return;
+        case Qt::Key_Minus:
+            view_->ZoomOut();
+            return;
+        case Qt::Key_0:
+            view_->SetZoomPercent(100);
+            return;
+        default:
+            break;
+        }
+    }
     CSkinDialogEx::keyPressEvent(event);
 }
 

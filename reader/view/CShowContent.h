@@ -52,6 +52,12 @@ public:
     void SetUserName(const QString& name);
     // Asks the model for the screen that starts at `page` (a search hit, for one).
     void GotoPage(int page);
+    // The post view's night colours, kept for every reading window in the settings file
+    // with the post view's zoom.
+    void SetNightMode(bool on);
+    static constexpr const char* kComfortSection = "Reading";
+    static constexpr const char* kZoomKey = "PostZoom";
+    static constexpr const char* kNightKey = "NightMode";
 
     // --- from the model ---
     void OnReadingEvent(const ReadingEvent& event) override;
@@ -86,6 +92,7 @@ public:
     CShowCtl* PostView() const { return view_; }
     CStateDlg* Strip() const { return strip_; }
     QPushButton* Button(int id) const;
+    CSkinButton* NightButton() const { return night_; }
     QAbstractButton* Radio(int mode) const;
     QPlainTextEdit* ReplyEditor() const { return editor_; }
     CTransparentStatic* RangeLabel() const { return rangeLabel_; }
@@ -174,6 +181,7 @@ private:
     CSkinButton* close_ = nullptr;
     CSkinButton* reply_ = nullptr;
     CSkinButton* toggle_ = nullptr;
+    CSkinButton* night_ = nullptr;
     CTransparentStatic* rangeLabel_ = nullptr;
     CTransparentStatic* loginLabel_ = nullptr;
     QPlainTextEdit* editor_ = nullptr;

@@ -3,14 +3,20 @@
 #include "common/ProgramDirectory.h"
 #include "reader/reading/PostHtml.h"
 
+#include <QChildEvent>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QUrl>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -36,6 +42,34 @@ QString Call(const char* function, const QJsonArray& arguments) {
     args = args.mid(1, args.size() - 2); // without the array's brackets
     return QStringLiteral("(%1)(%2)").arg(QLatin1String(function), args);
 }
+
+const QString kNightScriptName = QStringLiteral("QuillmereNight");
+const QColor kNightPage(0x17, 0x18, 0x1B);
+
+// The night colours over the document's own: dark page, light serif text, softer links and
+// pictures a little dimmed so they do not glare.
+const char* const kNightStyle = R"((function () {
+  var s = document.getElementById('quillmere-night');
+  if (!s) {
+    s = document.createElement('style');
+    s.id = 'quillmere-night';
+    (document.head || document.documentElement).appendChild(s);
+  }
+  s.textContent = 'html{background:#17181b !important}' +
+    'body{background:#222327 !important;color:#cdc8be !important}' +
+    'a{color:#7fb4cf !important}' +
+    'href img{filter:brightness(.85)}' +
+    'font[color="#00A000"]{color:#6fbf73 !important}' +
+    'font[color="#FF0000"]{color:#ef7b6f !important}' +
+    '::selection{background:#44506a}';
+  return 1;
+})())";
+
+const char* const kDayStyle = R"((function () {
+  var s = document.getElementById('quillmere-night');
+  if (s) s.parentNode.removeChild(s);
+  return 1;
+})())";
 
 const char* const kIsReady = R"(function () {
   var b = document.body;
@@ -99,9 +133,13 @@ CShowCtl::CShowCtl(QWidget* parent) : QWebEngineView(parent) {
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     setContextMenuPolicy(Qt::NoContextMenu);
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->installEventFilter(this);
     connect(page(), &QWebEnginePage::loadStarted, this, [this] { loading_ = true; });
     connect(page(), &QWebEnginePage::loadFinished, this, [this](bool ok) {
         loading_ = false;
+        // A new document starts at the engine's default; the reader's zoom holds.
+        setZoomFactor(zoom_ / 100.0);
         emit DocumentLoaded(ok);
     });
     connect(page(), &QWebEnginePage::newWindowRequested, this,
@@ -121,6 +159,99 @@ void CShowCtl::RefreshView() {
     loading_ = true;
     // A fresh load of the file rather than a reload, which would bring back the old scroll.
     load(QUrl::fromLocalFile(ProgramDirectory() + kShowFileName));
+}
+
+int CShowCtl::NextZoom(int percent, int direction) {
+    const auto begin = std::begin(kZoomSteps), end = std::end(kZoomSteps);
+    if (direction > 0) {
+        const auto next = std::upper_bound(begin, end, percent);
+        return next == end ? *(end - 1) : *next;
+    }
+    const auto next = std::lower_bound(begin, end, percent);
+    return next == begin ? *begin : *(next - 1);
+}
+
+void CShowCtl::SetZoomPercent(int percent) {
+    percent = std::clamp(percent, kZoomSteps[0], *std::rbegin(kZoomSteps));
+    setZoomFactor(percent / 100.0);
+    if (percent == zoom_)
+        return;
+    zoom_ = percent;
+    emit ZoomChanged(zoom_);
+}
+
+void CShowCtl::SetNightMode(bool on) {
+    QWebEngineScriptCollection& scripts = page()->scripts();
+    for (const QWebEngineScript& script : scripts.find(kNightScriptName))
+        scripts.remove(script);
+    night_ = on;
+    if (on) {
+        // Every load of the document gets the colours again, and the page behind it is dark
+        // so no white shows while it loads.
+        QWebEngineScript script;
+        script.setName(kNightScriptName);
+        script.setWorldId(QWebEngineScript::ApplicationWorld);
+        script.setInjectionPoint(QWebEngineScript::DocumentReady);
+        script.setSourceCode(QString::fromLatin1(kNightStyle));
+        scripts.insert(script);
+    }
+    page()->setBackgroundColor(on ? kNightPage : QColor(Qt::white));
+    if (!loading_)
+        RunScript(QString::fromLatin1(on ? kNightStyle : kDayStyle));
+}
+
+bool CShowCtl::event(QEvent* event) {
+    // The engine's input widget is a child made by the engine; its wheel and keys are
+    // watched for the zoom.
+    if (event->type() == QEvent::ChildAdded) {
+        QObject* child = static_cast<QChildEvent*>(event)->child();
+        if (child && child->isWidgetType())
+            child->installEventFilter(this);
+    }
+    return QWebEngineView::event(event);
+}
+
+bool CShowCtl::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int delta = wheel->angleDelta().y();
+            if (delta != 0)
+                SetZoomPercent(NextZoom(zoom_, delta > 0 ? 1 : -1));
+            return true;
+        }
+    } else if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() & Qt::ControlModifier) {
+            int step = 0;
+            switch (key->key()) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+                step = 1;
+                break;
+            case Qt::Key_Minus:
+                step = -1;
+                break;
+            case Qt::Key_0:
+                step = 2;
+                break;
+            default:
+                break;
+            }
+            if (step != 0) {
+                if (event->type() == QEvent::ShortcutOverride) {
+                    event->accept();
+                    return true;
+                }
+                if (step == 2)
+                    SetZoomPercent(100);
+                else
+                    SetZoomPercent(NextZoom(zoom_, step));
+                return true;
+            }
+        }
+    }
+    return QWebEngineView::eventFilter(watched, event);
 }
 
 void CShowCtl::RunScript(const QString& script, std::function<void(const QVariant&)> done) {

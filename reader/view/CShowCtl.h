@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QKeyEvent;
+
 // The post view: the reading document Show.html in the home, edited by small scripts that
 // add each post's header and content, the pictures under their posts and the links to the
 // neighbouring screens. Post content is set as text, never as markup.
@@ -40,6 +42,22 @@ public:
     bool NextLinkAdded() const { return nextLinkAdded_; }
     bool PrevLinkAdded() const { return prevLinkAdded_; }
 
+    // Zoom of the posts in percent. Ctrl with the wheel, Ctrl + and Ctrl - step it through
+    // `kZoomSteps`, Ctrl 0 sets 100.
+    static constexpr int kZoomSteps[] = {50,  67,  75,  80,  90,  100, 110,
+                                         125, 150, 175, 200, 250, 300};
+    // The step after `percent` upwards (direction > 0) or downwards, within the steps.
+    static int NextZoom(int percent, int direction);
+    int ZoomPercent() const { return zoom_; }
+    // Clamped to the steps' range; emits ZoomChanged when the zoom changes.
+    void SetZoomPercent(int percent);
+    void ZoomIn() { SetZoomPercent(NextZoom(zoom_, 1)); }
+    void ZoomOut() { SetZoomPercent(NextZoom(zoom_, -1)); }
+
+    // The night colours: light text on a dark page, kept across reloads of the document.
+    bool NightMode() const { return night_; }
+    void SetNightMode(bool on);
+
     // Runs a script in the view's own script world; for the reading window and tests.
     void RunScript(const QString& script, std::function<void(const QVariant&)> done = {});
 
@@ -48,13 +66,19 @@ signals:
     void NewWindowRequested(const QString& href);
     // A load of the document ended.
     void DocumentLoaded(bool ok);
+    void ZoomChanged(int percent);
 
 protected:
     QWebEngineView* createWindow(QWebEnginePage::WebWindowType) override { return nullptr; }
+    bool event(QEvent* event) override;
+    // Ctrl with the wheel or with +, - and 0 on the engine's own input widget.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void AddLink(bool next);
 
+    int zoom_ = 100;
+    bool night_ = false;
     bool loading_ = false;
     bool nextLinkAdded_ = false;
     bool prevLinkAdded_ = false;

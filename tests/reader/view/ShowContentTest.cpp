@@ -1,4 +1,6 @@
 #include "common/ProgramDirectory.h"
+#include "common/Settings.h"
+#include "reader/model/ReadingTypes.h"
 #include "reader/reading/PostHtml.h"
 #include "reader/view/CShowContent.h"
 #include "reader/view/CShowCtl.h"
@@ -7,14 +9,17 @@
 #include "tests/reader/view/ViewTestSupport.h"
 #include "tests/support/TempHome.h"
 
+#include "skin/CSkinButton.h"
 #include "skin/CTransparentStatic.h"
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QWheelEvent>
 
 #include <QAbstractButton>
 #include <gtest/gtest.h>
@@ -193,6 +198,73 @@ TEST_F(ShowContentTest, AScreenInTheMiddleAsksForItsPicturesFirst) {
         EXPECT_EQ(Eval(*window, "document.links.length").toInt(), 2);
         EXPECT_EQ(link.Count(CDTReadNeedNext) + link.Count(CDTReadNeedLast), 0);
     }
+}
+
+TEST_F(ShowContentTest, GotoPageAsksTheModelForThatPage) {
+    auto window = MakeWindow();
+    link.operations.clear();
+    window->GotoPage(7);
+    window->GotoPage(0); // no such page: nothing asked
+    EXPECT_EQ(link.operations, (std::vector<std::pair<int, int>>{{OpGotoPage, 7}}));
+}
+
+// The zoom (Ctrl with the wheel or the keys) and the night colours are written to the
+// settings file and a window opened later starts with them.
+TEST_F(ShowContentTest, ZoomAndNightColoursAreKeptForTheNextWindow) {
+    const QString section = QString::fromLatin1(CShowContent::kComfortSection);
+    const QString zoomKey = QString::fromLatin1(CShowContent::kZoomKey);
+    const QString nightKey = QString::fromLatin1(CShowContent::kNightKey);
+    const QString bodyColour = QStringLiteral("getComputedStyle(document.body).backgroundColor");
+    {
+        auto window = MakeWindow();
+        SetScreen(1, 2, 0, 3);
+        Render(*window);
+        CShowCtl* view = window->PostView();
+        EXPECT_EQ(view->ZoomPercent(), 100);
+        EXPECT_FALSE(view->NightMode());
+        QWidget* input = view->focusProxy();
+        ASSERT_NE(input, nullptr);
+        QWheelEvent up(QPointF(20, 20), view->mapToGlobal(QPointF(20, 20)), QPoint(),
+                       QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(input, &up);
+        EXPECT_EQ(view->ZoomPercent(), 110);
+        QKeyEvent plus(QEvent::KeyPress, Qt::Key_Equal, Qt::ControlModifier, QStringLiteral("="));
+        QApplication::sendEvent(input, &plus);
+        EXPECT_EQ(view->ZoomPercent(), 125);
+        // Elsewhere in the window (the reply editor, the buttons) the keys work too.
+        QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::ControlModifier, QStringLiteral("-"));
+        QApplication::sendEvent(window.get(), &minus);
+        EXPECT_EQ(view->ZoomPercent(), 110);
+        EXPECT_EQ(ReadSettingInt(section, zoomKey, 0), 110);
+
+        EXPECT_EQ(Eval(*window, bodyColour).toString(), QStringLiteral("rgb(255, 254, 251)"));
+        window->NightButton()->click();
+        EXPECT_TRUE(view->NightMode());
+        EXPECT_TRUE(window->NightButton()->IsPressed());
+        EXPECT_EQ(ReadSettingInt(section, nightKey, 0), 1);
+        EXPECT_EQ(Eval(*window, bodyColour).toString(), QStringLiteral("rgb(34, 35, 39)"));
+    }
+
+    auto window = MakeWindow();
+    SetScreen(1, 2, 0, 3);
+    Render(*window);
+    EXPECT_EQ(window->PostView()->ZoomPercent(), 110);
+    EXPECT_NEAR(window->PostView()->zoomFactor(), 1.1, 0.001);
+    EXPECT_TRUE(window->PostView()->NightMode());
+    EXPECT_TRUE(window->NightButton()->IsPressed());
+    EXPECT_EQ(Eval(*window, bodyColour).toString(), QStringLiteral("rgb(34, 35, 39)"));
+    window->NightButton()->click();
+    EXPECT_EQ(ReadSettingInt(section, nightKey, 1), 0);
+    EXPECT_EQ(Eval(*window, bodyColour).toString(), QStringLiteral("rgb(255, 254, 251)"));
+}
+
+TEST_F(ShowContentTest, ZoomStepsStayWithinTheirRange) {
+    const struct {
+        int from, direction, to;
+    } cases[] = {{100, 1, 110}, {100, -1, 90},  {300, 1, 300}, {50, -1, 50},
+                 {105, 1, 110}, {105, -1, 100}, {10, -1, 50},  {999, 1, 300}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CShowCtl::NextZoom(c.from, c.direction), c.to) << c.from << " " << c.direction;
 }
 
 TEST_F(ShowContentTest, NextButtonAndLinkFollowTheModel) {
