@@ -23,6 +23,8 @@
 #include "reader/ShowMessage.h"
 #include "reader/model/ReadingModelRegistry.h"
 #include "reader/model/ReadingWindowRegistry.h"
+#include "reader/search/CSearchPanel.h"
+#include "reader/view/CShowContent.h"
 #include "skin/SkinSettings.h"
 #include "store/CatalogueFile.h"
 
@@ -180,6 +182,10 @@ int main(int argc, char** argv) {
         link.Follow(address, QLatin1Char('"') + address + QLatin1Char('"'));
     QTableWidget* follows = window.FollowList()->List();
     WaitUntil([&] { return follows->rowCount() >= 4; }, 60000);
+    // While the pages come in, the progress column shows.
+    window.SwitchTab(CMainDlg::TabFollows);
+    Wait(300);
+    Capture(&window, out + QStringLiteral("tab-follows-progress.png"));
     WaitUntil([&] { return window.FocusPage()->List()->rowCount() > 0; }, 60000);
     Wait(8000); // pages arrive and the list counts them
     if (follows->rowCount() > 0) {
@@ -219,6 +225,33 @@ int main(int argc, char** argv) {
         }
     });
     emit follows->customContextMenuRequested(QPoint(220, 30));
+
+    {
+        // The search of the follow tab: results in place of the list.
+        CSearchPanel* search = window.FollowList()->SearchPanel();
+        WaitUntil([&] { return search->Idle(); }, 30000);
+        search->WordsBox()->setText(QStringLiteral("的"));
+        search->StartSearch();
+        WaitUntil([&] { return search->Idle() && !search->Hits().isEmpty(); }, 30000);
+        Capture(&window, out + QStringLiteral("tab-follows-search.png"));
+        search->WordsBox()->clear();
+    }
+    if (follows->rowCount() > 0) {
+        // A reading window in night colours.
+        const int followNo = follows->item(0, CQuillmereDlg::ColNumber)->text().toInt();
+        window.FollowList()->OpenReadingWindow(followNo, QString());
+        auto* reading = dynamic_cast<CShowContent*>(windowRegistry.FindReadingWindow(followNo));
+        if (reading) {
+            reading->SetNightMode(true);
+            WaitUntil([&] { return !reading->ShownPostList().isEmpty(); }, 15000);
+            Wait(2500);
+            Capture(reading, out + QStringLiteral("reading-night.png"));
+            reading->SetNightMode(false);
+            Wait(500);
+            Capture(reading, out + QStringLiteral("reading-day.png"));
+            windows.CloseAll();
+        }
+    }
 
     {
         CAddFocusWebpageDlg dialog(&link, &window);
