@@ -158,6 +158,8 @@ bool RegistryReadingWindows::Open(int followNo, const QString& title, int pageCo
         return false;
     if (!userName.isEmpty())
         content->SetUserName(userName);
+    // The window hears of new pages from its model; the registry removes it when it goes.
+    models_.AddModelObserver(followNo, content);
     content->show();
     content->Open();
     windows_.RecordReadingWindow(followNo, std::move(window));

@@ -1,0 +1,265 @@
+// A new user's journey through the real windows, against the real server and the sample
+// forum: follow a thread, read it with a filter, reply with the demo account and export it.
+#include "reader/CLoginDlg.h"
+#include "reader/CSelExportPageRangeDlg.h"
+#include "reader/view/CShowContent.h"
+#include "reader/view/ReaderNotice.h"
+#include "tests/reader/ReaderEndToEndFixture.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace quillmere_e2e;
+
+struct ForumPost {
+    int page = 0;
+    QString author;
+    QString time;
+    QString content;
+};
+
+// Answers each modal dialog the windows open once, as a user would, from the event loop
+// the dialog runs.
+class DialogAnswerer {
+public:
+    explicit DialogAnswerer(std::function<void(QWidget*)> answer) : answer_(std::move(answer)) {
+        timer_.setInterval(50);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal || answered_.contains(modal))
+                return;
+            answered_.append(modal);
+            answer_(modal);
+        });
+        timer_.start();
+    }
+
+private:
+    std::function<void(QWidget*)> answer_;
+    QList<QPointer<QWidget>> answered_;
+    QTimer timer_;
+};
+
+class ReadingJourney : public ReaderWithReadingWindows {
+protected:
+    // The forum's own posts of a thread, from its control address.
+    QList<ForumPost> forumPosts(int thread) {
+        QNetworkAccessManager network;
+        QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/__control/posts?thread=%2")
+                                         .arg(forum->Port())
+                                         .arg(thread)));
+        request.setTransferTimeout(10000);
+        QNetworkReply* reply = network.get(request);
+        PumpUntil([&] { return reply->isFinished(); }, 15000);
+        QList<ForumPost> posts;
+        const QJsonArray array = QJsonDocument::fromJson(reply->readAll())
+                                     .object()
+                                     .value(QStringLiteral("posts"))
+                                     .toArray();
+        reply->deleteLater();
+        for (const auto& value : array) {
+            const QJsonObject post = value.toObject();
+            posts.append({post.value(QStringLiteral("page")).toInt(),
+                          post.value(QStringLiteral("author")).toString(),
+                          post.value(QStringLiteral("time")).toString(),
+                          post.value(QStringLiteral("content")).toString()});
+        }
+        return posts;
+    }
+
+    // Follows through the add-follow dialog, answering "read it now"; the follow number.
+    int followAndRead(const QString& address) {
+        messages.answers = {6};
+        QTimer::singleShot(0, window.get(), [&] {
+            CAddFocusWebpageDlg* dialog = window->FollowList()->AddFollowDialog();
+            dialog->AddressEdit()->setText(address);
+            dialog->Add();
+            PumpUntil([&] { return !dialog->Waiting(); }, 60000);
+            dialog->reject();
+        });
+        window->FollowList()->RunAddFollowDialog();
+        return answers.size() == 1 && answers[0].first == 1 ? answers[0].second : 0;
+    }
+
+    // Clicks and waits until the window has rendered the screen the click asked for.
+    bool clickAndRender(CShowContent* shown, QAbstractButton* button) {
+        int rendered = 0;
+        auto connection =
+            QObject::connect(shown, &CShowContent::ScreenRendered, [&rendered] { ++rendered; });
+        button->click();
+        const bool done = PumpUntil([&] { return rendered > 0 && !shown->RenderPending(); }, 30000);
+        QObject::disconnect(connection);
+        return done;
+    }
+
+    QStringList notices;
+    NoticeHandler previousNotices =
+        SetNoticeHandler([this](QWidget*, const QString& text) { notices.append(text); });
+    ~ReadingJourney() override { SetNoticeHandler(previousNotices); }
+};
+
+TEST_F(ReadingJourney, FollowReadOnlyTheStarterReplyAndExport) {
+    const int followNo = followAndRead(threadUrl("/publicforum/content/free/1/1001-1.shtml"));
+    ASSERT_GT(followNo, 0);
+    ASSERT_TRUE(PumpUntil([&] { return windowRegistry->OpenWindowCount() == 1; }, 10000));
+    auto* shown = dynamic_cast<CShowContent*>(windowRegistry->FindReadingWindow(followNo));
+    ASSERT_NE(shown, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return cell(followNo, 3) == QStringLiteral("12/12"); }, 90000))
+        << cell(followNo, 3).toStdString();
+
+    const QList<ForumPost> before = forumPosts(1001);
+    ASSERT_EQ(before.size(), 120);
+    const QString starter = before[0].author;
+
+    // Read with the filter "只看楼主" from the first page.
+    if (shown->ViewMode() == 0) {
+        ASSERT_TRUE(clickAndRender(shown, shown->Radio(1)));
+    }
+    ASSERT_TRUE(clickAndRender(shown, shown->Radio(0)));
+    ASSERT_TRUE(clickAndRender(shown, shown->Button(6)));
+    EXPECT_EQ(shown->ViewMode(), 0);
+    const ShownPosts screen = shown->ShownPostList();
+    ASSERT_FALSE(screen.isEmpty());
+    // A screen covers the pages up to the next screen's first post: the starter's posts in
+    // the forum's order, nothing skipped, and "下一页" goes on with the next of them.
+    QList<ForumPost> wanted;
+    for (const ForumPost& post : before)
+        if (post.author == starter)
+            wanted.append(post);
+    auto expectScreen = [&](qsizetype from) {
+        const ShownPosts posts = shown->ShownPostList();
+        ASSERT_FALSE(posts.isEmpty());
+        ASSERT_LE(from + posts.size(), wanted.size());
+        for (qsizetype i = 0; i < posts.size(); ++i) {
+            const ForumPost& want = wanted[from + i];
+            EXPECT_EQ(posts[i].pageNo, want.page) << from + i;
+            EXPECT_EQ(posts[i].author, starter) << from + i;
+            EXPECT_EQ(posts[i].time, want.time) << from + i;
+            EXPECT_EQ(posts[i].content.trimmed(), want.content) << from + i;
+        }
+        EXPECT_EQ(shown->Edges().firstPage, wanted[from].page);
+        if (from + posts.size() < wanted.size()) {
+            EXPECT_GE(wanted[from + posts.size()].page, shown->Edges().lastPage);
+        }
+    };
+    expectScreen(0);
+    const qsizetype firstScreen = screen.size();
+    ASSERT_LT(firstScreen, wanted.size());
+    ASSERT_TRUE(shown->Button(4)->isEnabled());
+    ASSERT_TRUE(clickAndRender(shown, shown->Button(4)));
+    expectScreen(firstScreen);
+
+    // Reply with the demo account: the reader asks for the login first.
+    DialogAnswerer login([](QWidget* modal) {
+        if (auto* dialog = qobject_cast<CLoginDlg*>(modal)) {
+            dialog->UserEdit()->setText(QStringLiteral("demo"));
+            dialog->PasswordEdit()->setText(QStringLiteral("demo123"));
+            dialog->LogIn();
+        }
+    });
+    shown->Button(1029)->click();
+    ASSERT_TRUE(shown->Button(1016)->isVisible());
+    const QString replyText = QStringLiteral("第一次来，从头读到尾，多谢楼主 & <分享>");
+    shown->ReplyEditor()->setPlainText(replyText);
+    shown->Button(1016)->click();
+    ASSERT_TRUE(PumpUntil([&] { return !notices.isEmpty(); }, 60000)) << "no reply answer";
+    EXPECT_TRUE(shown->ReplyEditor()->toPlainText().isEmpty()) << notices.join('|').toStdString();
+    QList<ForumPost> after;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            after = forumPosts(1001);
+            return after.size() > before.size();
+        },
+        10000));
+    ASSERT_EQ(after.size(), before.size() + 1) << notices.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(after.last().author, QStringLiteral("demo"));
+    EXPECT_EQ(after.last().content, replyText);
+
+    // Everyone's posts at the newest page; "立即刷新" brings the reply into the view.
+    ASSERT_TRUE(clickAndRender(shown, shown->Radio(1)));
+    ASSERT_TRUE(clickAndRender(shown, shown->Button(5)));
+    // A full screen does not grow: the new page makes "下一页" lead to the reply.
+    shown->Button(1019)->click();
+    auto replyShown = [&] {
+        const ShownPosts posts = shown->ShownPostList();
+        return !posts.isEmpty() && posts.last().author == QStringLiteral("demo") &&
+               posts.last().content.trimmed() == replyText;
+    };
+    const bool moved =
+        PumpUntil([&] { return replyShown() || shown->Button(4)->isEnabled(); }, 90000);
+    if (!moved) {
+        ReadingScreen model;
+        registry->FindReadingModel(followNo)->GetScreen(model);
+        QList<int> pages;
+        registry->FindReadingModel(followNo)->GetStoredPages(pages);
+        ADD_FAILURE() << "model " << model.startPage << "-" << model.endPage << " next "
+                      << model.nextPage << " posts " << model.posts.size() << " stored "
+                      << pages.size() << " mode " << shown->ViewMode() << " hasNext "
+                      << shown->Edges().hasNext << " visible " << shown->isVisible() << " pending "
+                      << shown->RenderPending();
+    }
+    ASSERT_TRUE(moved);
+    if (!replyShown()) {
+        ASSERT_TRUE(clickAndRender(shown, shown->Button(4)));
+    }
+    EXPECT_TRUE(replyShown()) << "the reply is not shown: " << cell(followNo, 3).toStdString()
+                              << " edges " << shown->Edges().firstPage << "-"
+                              << shown->Edges().lastPage;
+
+    // Export the starter's posts of every page to TXT through the follow list's menu.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    DialogAnswerer exportDialogs([&](QWidget* modal) {
+        if (auto* chooser = qobject_cast<QFileDialog*>(modal)) {
+            chooser->setDirectory(folder.path());
+            static_cast<QDialog*>(chooser)->accept(); // the dialog's own accept checks the folder
+        } else if (auto* range = qobject_cast<CSelExportPageRangeDlg*>(modal)) {
+            range->StarterRadio()->setChecked(true);
+            range->accept();
+        }
+    });
+    selectOnly(followNo);
+    window->FollowList()->RunMenuCommand(CQuillmereDlg::CmdExportText);
+    const QStringList files = QDir(folder.path()).entryList({QStringLiteral("*.txt")});
+    ASSERT_EQ(files.size(), 1);
+    QFile file(QDir(folder.path()).filePath(files[0]));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    const QString signature =
+        QStringLiteral("【Fenwold整理 -- ") + Hosts().makerSite + QStringLiteral("】\n\n");
+    QStringList blocks = text.split(signature);
+    ASSERT_TRUE(blocks.last().isEmpty()) << "the file ends in a post's signature";
+    blocks.removeLast();
+    QList<ForumPost> starterPosts;
+    for (const ForumPost& post : after)
+        if (post.author == starter)
+            starterPosts.append(post);
+    EXPECT_EQ(messages.shown.last().text,
+              QStringLiteral("已导出%1个帖！").arg(starterPosts.size()));
+    ASSERT_EQ(blocks.size(), starterPosts.size());
+    for (qsizetype i = 0; i < blocks.size(); ++i) {
+        const ForumPost& post = starterPosts[i];
+        const QString header = QStringLiteral("          第%1页     作者：%2     发表日期：%3\n")
+                                   .arg(post.page)
+                                   .arg(post.author, post.time);
+        ASSERT_TRUE(blocks[i].startsWith(header)) << i << blocks[i].left(80).toStdString();
+        ASSERT_TRUE(blocks[i].endsWith(QLatin1Char('\n'))) << i;
+        EXPECT_EQ(blocks[i].mid(header.size()).chopped(1).trimmed(), post.content) << i;
+    }
+}
+
+} // namespace
