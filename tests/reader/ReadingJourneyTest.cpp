@@ -262,4 +262,44 @@ TEST_F(ReadingJourney, FollowReadOnlyTheStarterReplyAndExport) {
     }
 }
 
+TEST_F(ReadingJourney, ReadingForwardAcrossTheGapOfALongThread) {
+    // The server stores the newest 21 and the first 10 pages of the 160; the rest is asked
+    // for when the reading reaches it.
+    const int followNo = followAndRead(QStringLiteral("http://") + Hosts().forumBbs +
+                                       QStringLiteral("/post-free-1002-1.shtml"));
+    ASSERT_GT(followNo, 0);
+    ASSERT_TRUE(PumpUntil([&] { return windowRegistry->OpenWindowCount() == 1; }, 10000));
+    auto* shown = dynamic_cast<CShowContent*>(windowRegistry->FindReadingWindow(followNo));
+    ASSERT_NE(shown, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return cell(followNo, 3) == QStringLiteral("31/160"); }, 120000))
+        << cell(followNo, 3).toStdString();
+    const QList<ForumPost> forumSide = forumPosts(1002);
+    ASSERT_EQ(forumSide.size(), 1600);
+
+    if (shown->ViewMode() != 1) {
+        ASSERT_TRUE(clickAndRender(shown, shown->Radio(1)));
+    }
+    ASSERT_TRUE(clickAndRender(shown, shown->Button(6)));
+    qsizetype at = 0; // the forum's index of the screen's first post
+    while (forumSide[at].page <= 14) {
+        // A screen at the edge of the stored pages fills as the asked pages arrive.
+        ASSERT_TRUE(PumpUntil([&] { return shown->Button(4)->isEnabled(); }, 120000))
+            << "stuck after page " << shown->ShownPostList().last().pageNo << ", "
+            << cell(followNo, 3).toStdString();
+        const ShownPosts posts = shown->ShownPostList();
+        ASSERT_FALSE(posts.isEmpty());
+        ASSERT_LE(at + posts.size(), forumSide.size());
+        for (qsizetype i = 0; i < posts.size(); ++i) {
+            const ForumPost& want = forumSide[at + i];
+            ASSERT_EQ(posts[i].pageNo, want.page) << at + i;
+            EXPECT_EQ(posts[i].author, want.author) << at + i;
+            EXPECT_EQ(posts[i].time, want.time) << at + i;
+            EXPECT_EQ(posts[i].content.trimmed(), want.content) << at + i;
+        }
+        at += posts.size();
+        ASSERT_TRUE(clickAndRender(shown, shown->Button(4)));
+    }
+    EXPECT_GT(cell(followNo, 3).section(QLatin1Char('/'), 0, 0).toInt(), 31);
+}
+
 } // namespace
