@@ -72,12 +72,12 @@ CMainDlg::CMainDlg(ServerLink* link, FollowModels* models, ReadingWindows* windo
                           static_cast<QWidget*>(focusPage_), static_cast<QWidget*>(forumPage_),
                           static_cast<QWidget*>(helpPage_)})
         page->hide();
-    for (const TabButtonSpec& spec : kTabButtons) {
-        auto* button = new CSkinButton(QString::fromUtf16(spec.caption), this);
+    for (const TabButtonSpec& entry : kTabButtons) {
+        auto* button = new CSkinButton(QString::fromUtf16(entry.caption), this);
         button->UseTabBitmaps();
         button->setCursor(Qt::PointingHandCursor);
-        tabButtons_[spec.tab] = button;
-        const int tab = spec.tab;
+        tabButtons_[entry.tab] = button;
+        const int tab = entry.tab;
         // A pressed tab stays pressed: a click on it only shows it again.
         connect(button, &CSkinButton::clicked, this, [this, tab] {
             SwitchTab(tab);
