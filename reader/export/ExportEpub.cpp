@@ -298,17 +298,12 @@ QString EscapeXml(const QString& text) {
 
 int ExportEpub(const QStringList& authors, int focusPageNo, int firstPage, int lastPage,
                const QString& folder, const ExportProgress& progress) {
-    FollowRecord follow;
-    if (!ReadFollowedThread(focusPageNo, follow))
+    ThreadExportPlan plan;
+    if (!PlanThreadExport(focusPageNo, firstPage, lastPage, plan))
         return 0;
-    QList<int> stored;
-    if (!ListStoredPages(follow.dbFileName, stored))
-        return 0;
-    const QList<PageSpan> spans = PlanPageSpans(stored, firstPage, lastPage);
-    int totalPages = 0;
-    for (const PageSpan& span : spans)
-        totalPages += span.storedPages;
-    totalPages = std::max(totalPages, 1);
+    const FollowRecord& follow = plan.follow;
+    const QList<PageSpan>& spans = plan.spans;
+    const int totalPages = plan.totalPages;
     const QSet<QString> wanted(authors.begin(), authors.end());
 
     const QString path =

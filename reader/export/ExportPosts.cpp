@@ -44,17 +44,12 @@ QString ExportFileName(const QString& title, int focusPageNo, const QString& ext
 
 int ExportPosts(ExportKind kind, const QStringList& authors, int focusPageNo, int firstPage,
                 int lastPage, const QString& folder, const ExportProgress& progress) {
-    FollowRecord follow;
-    if (!ReadFollowedThread(focusPageNo, follow))
+    ThreadExportPlan plan;
+    if (!PlanThreadExport(focusPageNo, firstPage, lastPage, plan))
         return 0;
-    QList<int> stored;
-    if (!ListStoredPages(follow.dbFileName, stored))
-        return 0;
-    const QList<PageSpan> spans = PlanPageSpans(stored, firstPage, lastPage);
-    int totalPages = 0;
-    for (const PageSpan& span : spans)
-        totalPages += span.storedPages;
-    totalPages = std::max(totalPages, 1);
+    const FollowRecord& follow = plan.follow;
+    const QList<PageSpan>& spans = plan.spans;
+    const int totalPages = plan.totalPages;
 
     const QString path = JoinPath(folder, ExportFileName(follow.webpageName, focusPageNo, kind));
     QSaveFile file(path);

@@ -1,5 +1,9 @@
 #include "reader/export/PageSpans.h"
 
+#include "store/ThreadDatabase.h"
+
+#include <algorithm>
+
 QList<PageSpan> PlanPageSpans(const QList<int>& stored, int firstPage, int lastPage) {
     QList<int> inRange;
     for (int page : stored)
@@ -15,4 +19,18 @@ QList<PageSpan> PlanPageSpans(const QList<int>& stored, int firstPage, int lastP
     spans.append(
         PageSpan{from, lastPage, inRange.isEmpty() ? 0 : (left == 0 ? kExportPagesPerStep : left)});
     return spans;
+}
+
+bool PlanThreadExport(int focusPageNo, int firstPage, int lastPage, ThreadExportPlan& plan) {
+    if (!ReadFollowedThread(focusPageNo, plan.follow))
+        return false;
+    QList<int> stored;
+    if (!ListStoredPages(plan.follow.dbFileName, stored))
+        return false;
+    plan.spans = PlanPageSpans(stored, firstPage, lastPage);
+    int totalPages = 0;
+    for (const PageSpan& span : plan.spans)
+        totalPages += span.storedPages;
+    plan.totalPages = std::max(totalPages, 1);
+    return true;
 }
