@@ -441,7 +441,9 @@ bool FindImagePosts(const QString& dbFile, const QString& address, QList<Picture
     DbRowList rows;
     // The address comes from a web page: quoted like every other caller text.
     if (!Query(dbFile,
-               FormatSql("select PageNo, Author, Time from ImgInfo where ImgUrl='%s';", {address}),
+               FormatSql("select PageNo, Author, Time from ImgInfo where ImgUrl='%s' order by "
+                         "PageNo, Time, Author;",
+                         {address}),
                rows))
         return true;
     for (const DbRow& row : rows)

@@ -54,7 +54,8 @@ bool WriteImageData(const QString& dbFile, const QString& address, const QByteAr
 bool ListImageStates(const QString& dbFile, QList<PictureState>& states);
 // Addresses of pictures on pages first..last still to be fetched, each once.
 bool ListMissingImages(const QString& dbFile, int firstPage, int lastPage, QStringList& addresses);
-// The posts that show a picture; always true (an unreadable file gives an empty list).
+// The posts that show a picture, in page order (the reader walks them and stops at the first
+// page off its screen); always true (an unreadable file gives an empty list).
 bool FindImagePosts(const QString& dbFile, const QString& address, QList<PicturePost>& posts);
 // The address of the highest stored page; true with `url` untouched when none is stored.
 bool GetLastPageUrl(const QString& dbFile, QString& url);

@@ -23,10 +23,13 @@ QString BuildPostHeader(const ShownPost& post) {
         .arg(post.author.toHtmlEscaped(), post.time.toHtmlEscaped());
 }
 
-QString BuildPictureHtml(const QString& localPath) {
+QString PictureSource(const QString& localPath) {
     // Percent-encoded so that a "#", "?" or quote in the home's path stays part of the path.
-    const QString source = QString::fromLatin1(QUrl::toPercentEncoding(localPath, "/"));
-    return QStringLiteral("<img src=\"%1\"   /></p>").arg(source);
+    return QString::fromLatin1(QUrl::toPercentEncoding(localPath, "/"));
+}
+
+QString BuildPictureHtml(const QString& localPath) {
+    return QStringLiteral("<img src=\"%1\"   /></p>").arg(PictureSource(localPath));
 }
 
 QString NextLinkHtml() {

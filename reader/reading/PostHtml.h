@@ -19,6 +19,8 @@ inline const QString kPrevPageSentinelUrl = QStringLiteral("http://prev-page.qui
 // The red-author header only for exactly "#FF0000"; any other colour gets the plain one.
 // Author and time are escaped: a name is shown as its characters, never read as markup.
 QString BuildPostHeader(const ShownPost& post);
+// The picture's address as its img element carries it.
+QString PictureSource(const QString& localPath);
 QString BuildPictureHtml(const QString& localPath);
 QString NextLinkHtml();
 QString PrevLinkHtml();

@@ -93,7 +93,7 @@ const char* const kAppendPost = R"(function (header, content) {
   return 1;
 })";
 
-const char* const kInsertPicture = R"(function (page, author, time, html) {
+const char* const kInsertPicture = R"(function (page, author, time, html, src) {
   var b = document.body;
   if (!b) return 0;
   var kids = b.children;
@@ -101,6 +101,9 @@ const char* const kInsertPicture = R"(function (page, author, time, html) {
     var t = kids[i].innerText || '';
     if (t.length <= 60 && t.indexOf(page) >= 0 && t.indexOf(author, 1) >= 1 &&
         t.indexOf(time, 1) >= 1) {
+      var shown = kids[i].getElementsByTagName('img');
+      for (var k = 0; k < shown.length; ++k)
+        if (shown[k].getAttribute('src') === src) return 1;
       var e = document.createElement('href');
       e.innerHTML = html;
       kids[i].appendChild(e);
@@ -288,7 +291,8 @@ void CShowCtl::AppendPost(const ShownPost& post) {
 
 void CShowCtl::InsertPicture(const ThreadPicture& picture, std::function<void(bool)> done) {
     const QJsonArray arguments{QStringLiteral("第%1页").arg(picture.pageNo), picture.author,
-                               picture.time, BuildPictureHtml(picture.imgUrl)};
+                               picture.time, BuildPictureHtml(picture.imgUrl),
+                               PictureSource(picture.imgUrl)};
     if (done)
         RunScript(Call(kInsertPicture, arguments),
                   [done = std::move(done)](const QVariant& v) { done(v.toInt() == 1); });

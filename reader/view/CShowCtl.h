@@ -34,7 +34,8 @@ public:
     void AppendPosts(const ShownPosts& posts);
     void AppendPost(const ShownPost& post);
     // `picture.imgUrl` is the local file. Under the first header of the post (page text,
-    // author and time within 60 characters); `done` tells whether one was found.
+    // author and time within 60 characters), once: a picture already there is not added again;
+    // `done` tells whether the post was found.
     void InsertPicture(const ThreadPicture& picture, std::function<void(bool)> done = {});
     void AddNextLink();
     void AddPrevLink();

@@ -31,6 +31,13 @@ void PictureDownloaded(WebpageInfo& request) {
         RecordImageDownload(db, request.address, false, {});
         return;
     }
+    // A second download of a stored picture (queued again while the first was under way) was
+    // announced with the first.
+    PictureState before;
+    if (ReadImageState(db, request.address, before) && before.getOK == 1) {
+        request.body.clear();
+        return;
+    }
     bool stored = false;
     const bool recorded = RecordImageDownload(db, request.address, true, request.body, &stored);
     request.body.clear();

@@ -88,7 +88,15 @@ void QueuePicture(const QString& address, const PageTask& task) {
     request.task = task;
     request.task.type = TaskPicture;
     request.OnDownloaded = FetchQueues::Current()->PictureStore();
-    PushDirect(request, false);
+    // A thread's pictures are queued when their page is stored and again when the reader
+    // opens the thread; one download each is enough.
+    const bool pushed =
+        DirectQueue().PushUnlessQueued(request, false, [&request](const WebpageInfo& queued) {
+            return queued.task.type == TaskPicture && queued.address == request.address &&
+                   queued.task.databaseFile == request.task.databaseFile;
+        });
+    if (pushed)
+        Log(QStringLiteral("PushWebpageInfoDirect   ") + request.address);
 }
 
 void SetPictureStore(DownloadHandler store) {

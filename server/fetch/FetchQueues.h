@@ -47,7 +47,8 @@ void QueueDownload(const QString& address, const PageTask& task, DocumentHandler
 // An address for the navigating loader.
 void QueueBrowse(const QString& address, const PageTask& task, DocumentHandler onDocument,
                  bool atFront);
-// A picture to download (type 16, at the back), stored by the handler set with SetPictureStore.
+// A picture to download (type 16, at the back; nothing when the same picture of the same
+// thread is already queued), stored by the handler set with SetPictureStore.
 void QueuePicture(const QString& address, const PageTask& task);
 // The picture store that every QueuePicture request carries; set once at start by the engine.
 void SetPictureStore(DownloadHandler store);

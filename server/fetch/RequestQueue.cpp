@@ -6,9 +6,16 @@
 #include <chrono>
 
 void RequestQueue::Push(const WebpageInfo& request, bool atFront) {
+    PushUnlessQueued(request, atFront, nullptr);
+}
+
+bool RequestQueue::PushUnlessQueued(const WebpageInfo& request, bool atFront,
+                                    const std::function<bool(const WebpageInfo&)>& queued) {
     bool wakeAll = false;
     {
         std::lock_guard lock(mutex_);
+        if (queued && std::any_of(items_.begin(), items_.end(), queued))
+            return false;
         if (atFront)
             items_.push_front(request);
         else
@@ -28,6 +35,7 @@ void RequestQueue::Push(const WebpageInfo& request, bool atFront) {
     }
     if (listener)
         listener();
+    return true;
 }
 
 bool RequestQueue::Take(WebpageInfo* request, const std::function<bool(const WebpageInfo&)>& choose,

@@ -18,6 +18,9 @@ public:
     // Inserts a copy at the front or the back, sets the flag and wakes one waiter, or all of
     // them while some wait for a particular kind of request.
     void Push(const WebpageInfo& request, bool atFront);
+    // The same, unless a queued request already matches `queued`; true when it was pushed.
+    bool PushUnlessQueued(const WebpageInfo& request, bool atFront,
+                          const std::function<bool(const WebpageInfo&)>& queued);
 
     // Takes the first request for which `choose` returns true. When `fallbackToFirst` is set
     // and none matches, takes the first request. Clears the flag when the queue is found or

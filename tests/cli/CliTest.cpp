@@ -477,9 +477,10 @@ TEST_F(CliTest, ExportWritesTheReadersFilesByteForByte) {
             EXPECT_TRUE(run.out.contains(QDir(byTool.path()).filePath(toolFiles[0]).toUtf8()))
                 << label;
             // The thread of pictures (1003) has pictures in the starter's posts.
-            if (c.kind == QLatin1String("epub") && !c.people)
+            if (c.kind == QLatin1String("epub") && !c.people) {
                 EXPECT_GT(ExpectBookOfStarter(follow, QDir(byTool.path()).filePath(toolFiles[0])),
                           thread == 1 ? 0 : -1);
+            }
             EXPECT_EQ(notices,
                       QStringList{
                           QStringLiteral("已导出%1个帖！").arg(run.out.split(' ').first().toInt())})

@@ -240,8 +240,9 @@ TEST(ExportThreadTextTest, EdgeCases) {
         if (QByteArray(c.title) == "两行")
             threadPosts[1].content = U("上一行\n下一行");
         const int n = home.Follow(U(c.title), U("楼主甲"), threadPosts);
-        if (!c.chosenPeople.isEmpty())
+        if (!c.chosenPeople.isEmpty()) {
             ASSERT_TRUE(SaveSomeBodyList(home.Record(n).dbFileName, c.chosenPeople, 2));
+        }
         ScriptedExport run(home);
         run.ranges = {c.range};
         ExportThreadText(c.kind, {home.Record(n)}, run.Seams());
@@ -249,16 +250,20 @@ TEST(ExportThreadTextTest, EdgeCases) {
         const QString file = c.file ? U(c.file) : QString::number(n) + QStringLiteral(".txt");
         ASSERT_EQ(home.ExportedFiles(), QStringList{file});
         const QByteArray bytes = home.ReadExport(file);
-        if (!QByteArray(c.mustContain).isEmpty())
+        if (!QByteArray(c.mustContain).isEmpty()) {
             EXPECT_TRUE(bytes.contains(c.mustContain)) << bytes.toStdString();
-        if (!QByteArray(c.mustNotContain).isEmpty())
+        }
+        if (!QByteArray(c.mustNotContain).isEmpty()) {
             EXPECT_FALSE(bytes.contains(c.mustNotContain)) << bytes.toStdString();
-        if (QByteArray(c.title) == "空" && c.kind == ExportKind::Text)
+        }
+        if (QByteArray(c.title) == "空" && c.kind == ExportKind::Text) {
             EXPECT_TRUE(bytes.isEmpty());
-        if (QByteArray(c.title) == "两行")
+        }
+        if (QByteArray(c.title) == "两行") {
             EXPECT_TRUE(
                 bytes.contains("<div class=\"content\">上一行<br>下一行<br><div class=\"sign\">"))
                 << bytes.toStdString();
+        }
         EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
         EXPECT_FALSE(bytes.contains('\r'));
     }

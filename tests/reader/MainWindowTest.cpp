@@ -86,8 +86,9 @@ TEST_F(MainWindow, TabButtonsStandInTheirOrderAndSwitchPages) {
     for (int i = 0; i < 5; ++i) {
         CSkinButton* button = window->TabButton(order[i]);
         EXPECT_EQ(button->text(), QString::fromUtf16(captions[i]));
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(button->x(), window->TabButton(order[i - 1])->x());
+        }
         button->click();
         EXPECT_EQ(window->TabIndex(), order[i]);
         for (int tab = 0; tab < 5; ++tab) {
@@ -130,8 +131,9 @@ TEST_F(MainWindow, RightClickInTheCornerWritesBothLogs) {
         const int before = server.CountOf(CDTWriteLog);
         QTest::mouseClick(window.get(), Qt::RightButton, {}, c.at);
         server.Settle(c.writes ? 0 : 200);
-        if (c.writes)
+        if (c.writes) {
             ASSERT_TRUE(PumpUntil([&] { return server.CountOf(CDTWriteLog) == before + 1; }, 5000));
+        }
         EXPECT_EQ(QFile::exists(home.File(QStringLiteral("ClientLog.txt"))), c.writes);
         EXPECT_EQ(server.CountOf(CDTWriteLog), before + (c.writes ? 1 : 0));
     }

@@ -55,7 +55,8 @@ inline QList<qint64> ServersOf(const QString& home) {
 class ReaderEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        forum = std::make_unique<DemoForumProcess>(home.File(QStringLiteral("Quillmere.ini")));
+        forum = std::make_unique<DemoForumProcess>(home.File(QStringLiteral("Quillmere.ini")),
+                                                   forumOptions());
         ASSERT_TRUE(forum->Ready());
         ReloadHosts();
         ASSERT_TRUE(EnsureCatalogueFile());
@@ -110,9 +111,10 @@ protected:
         window->show();
     }
 
-    // Closes the reader's window and starts the reader again on the same home; the server
-    // keeps running.
+    // Whether the follow list opens real reading windows or records what it would open.
     virtual bool realWindows() const { return false; }
+    // Options of the sample forum for the whole test.
+    virtual QStringList forumOptions() const { return {}; }
 
     // Ends the reader and the server the way the program ends, then starts both again on the
     // same home.

@@ -2,19 +2,10 @@
 // forum: follow a thread, read it with a filter, reply with the demo account and export it.
 #include "reader/CLoginDlg.h"
 #include "reader/CSelExportPageRangeDlg.h"
-#include "reader/view/CShowContent.h"
-#include "reader/view/ReaderNotice.h"
-#include "tests/reader/ReaderEndToEndFixture.h"
+#include "tests/reader/ReadingJourneyKit.h"
 
-#include <QApplication>
 #include <QFileDialog>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -24,93 +15,6 @@
 namespace {
 
 using namespace quillmere_e2e;
-
-struct ForumPost {
-    int page = 0;
-    QString author;
-    QString time;
-    QString content;
-};
-
-// Answers each modal dialog the windows open once, as a user would, from the event loop
-// the dialog runs.
-class DialogAnswerer {
-public:
-    explicit DialogAnswerer(std::function<void(QWidget*)> answer) : answer_(std::move(answer)) {
-        timer_.setInterval(50);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal || answered_.contains(modal))
-                return;
-            answered_.append(modal);
-            answer_(modal);
-        });
-        timer_.start();
-    }
-
-private:
-    std::function<void(QWidget*)> answer_;
-    QList<QPointer<QWidget>> answered_;
-    QTimer timer_;
-};
-
-class ReadingJourney : public ReaderWithReadingWindows {
-protected:
-    // The forum's own posts of a thread, from its control address.
-    QList<ForumPost> forumPosts(int thread) {
-        QNetworkAccessManager network;
-        QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/__control/posts?thread=%2")
-                                         .arg(forum->Port())
-                                         .arg(thread)));
-        request.setTransferTimeout(10000);
-        QNetworkReply* reply = network.get(request);
-        PumpUntil([&] { return reply->isFinished(); }, 15000);
-        QList<ForumPost> posts;
-        const QJsonArray array = QJsonDocument::fromJson(reply->readAll())
-                                     .object()
-                                     .value(QStringLiteral("posts"))
-                                     .toArray();
-        reply->deleteLater();
-        for (const auto& value : array) {
-            const QJsonObject post = value.toObject();
-            posts.append({post.value(QStringLiteral("page")).toInt(),
-                          post.value(QStringLiteral("author")).toString(),
-                          post.value(QStringLiteral("time")).toString(),
-                          post.value(QStringLiteral("content")).toString()});
-        }
-        return posts;
-    }
-
-    // Follows through the add-follow dialog, answering "read it now"; the follow number.
-    int followAndRead(const QString& address) {
-        messages.answers = {6};
-        QTimer::singleShot(0, window.get(), [&] {
-            CAddFocusWebpageDlg* dialog = window->FollowList()->AddFollowDialog();
-            dialog->AddressEdit()->setText(address);
-            dialog->Add();
-            PumpUntil([&] { return !dialog->Waiting(); }, 60000);
-            dialog->reject();
-        });
-        window->FollowList()->RunAddFollowDialog();
-        return answers.size() == 1 && answers[0].first == 1 ? answers[0].second : 0;
-    }
-
-    // Clicks and waits until the window has rendered the screen the click asked for.
-    bool clickAndRender(CShowContent* shown, QAbstractButton* button) {
-        int rendered = 0;
-        auto connection =
-            QObject::connect(shown, &CShowContent::ScreenRendered, [&rendered] { ++rendered; });
-        button->click();
-        const bool done = PumpUntil([&] { return rendered > 0 && !shown->RenderPending(); }, 30000);
-        QObject::disconnect(connection);
-        return done;
-    }
-
-    QStringList notices;
-    NoticeHandler previousNotices =
-        SetNoticeHandler([this](QWidget*, const QString& text) { notices.append(text); });
-    ~ReadingJourney() override { SetNoticeHandler(previousNotices); }
-};
 
 TEST_F(ReadingJourney, FollowReadOnlyTheStarterReplyAndExport) {
     const int followNo = followAndRead(threadUrl("/publicforum/content/free/1/1001-1.shtml"));
@@ -294,14 +198,9 @@ TEST_F(ReadingJourney, ReadingForwardAcrossTheGapOfALongThread) {
             << cell(followNo, 3).toStdString();
         const ShownPosts posts = shown->ShownPostList();
         ASSERT_FALSE(posts.isEmpty());
-        ASSERT_LE(at + posts.size(), forumSide.size());
-        for (qsizetype i = 0; i < posts.size(); ++i) {
-            const ForumPost& want = forumSide[at + i];
-            ASSERT_EQ(posts[i].pageNo, want.page) << at + i;
-            EXPECT_EQ(posts[i].author, want.author) << at + i;
-            EXPECT_EQ(posts[i].time, want.time) << at + i;
-            EXPECT_EQ(posts[i].content.trimmed(), want.content) << at + i;
-        }
+        ExpectPostsFrom(posts, forumSide, at);
+        if (HasFatalFailure())
+            return;
         at += posts.size();
         ASSERT_TRUE(clickAndRender(shown, shown->Button(4)));
     }

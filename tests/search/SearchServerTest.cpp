@@ -110,8 +110,9 @@ protected:
         QString previous;
         for (const SearchHit& hit : answer.hits) {
             EXPECT_EQ(hit.focusPageNo, thread);
-            if (!previous.isEmpty())
+            if (!previous.isEmpty()) {
                 EXPECT_LE(hit.time, previous) << words.toStdString();
+            }
             previous = hit.time;
             hits.append(QStringLiteral("%1|%2|%3").arg(hit.pageNo).arg(hit.time, hit.author));
         }
@@ -162,8 +163,9 @@ TEST_F(SearchServerTest, PagesTheServerStoresAreFoundAtOnce) {
         const QString words = QString::fromUtf8(c.words);
         const QStringList expected =
             expectedHits(posts, words.split(QLatin1Char(' '), Qt::SkipEmptyParts));
-        if (c.mustHit)
+        if (c.mustHit) {
             ASSERT_FALSE(expected.isEmpty()) << c.words;
+        }
         // The server indexes stored pages moments after storing them.
         reader->WaitUntil([&] { return hitsOf(words, shortThread.focusPageNo) == expected; },
                           20000);

@@ -343,6 +343,21 @@ TEST_F(ThreadDatabaseTest, AnAddressWithAQuoteFindsItsPostsAndCannotWidenTheQuer
     EXPECT_TRUE(posts.isEmpty());
 }
 
+TEST_F(ThreadDatabaseTest, APicturesPostsComeInPageOrderWhateverOrderThePagesWereStoredIn) {
+    // Walks store the newest pages first; the reader stops at the first post off its screen.
+    const QString sticker = QStringLiteral("http://img/sticker.png");
+    for (int page : {6, 2, 5, 1}) {
+        ASSERT_TRUE(
+            SaveImageInfo(db, {Picture(page, "b", 0, sticker), Picture(page, "a", 1, sticker)}));
+    }
+    QList<PicturePost> posts;
+    ASSERT_TRUE(FindImagePosts(db, sticker, posts));
+    QStringList order;
+    for (const PicturePost& post : posts)
+        order.append(QStringLiteral("%1%2").arg(post.pageNo).arg(post.author));
+    EXPECT_EQ(order, (QStringList{"1a", "1b", "2a", "2b", "5a", "5b", "6a", "6b"}));
+}
+
 TEST_F(ThreadDatabaseTest, PicturesAreWrittenIntoTheFolderAndNeverReplaceAFile) {
     const QByteArray png("\x89PNG\0\0data", 10);
     const QByteArray gif("GIF89a\0", 7);

@@ -27,6 +27,7 @@ QString DemoUsage() {
         "  --fault-share P     percent of addresses that misbehave (default 25)\n"
         "  --fault-delay-ms N  delay of the slow mode (default 1500)\n"
         "  --fault-first N     only the first N requests of an address misbehave\n"
+        "  --picture-delay-ms N  every picture answers N ms late (default 0)\n"
         "  --version-offer K   optional, mandatory or none: the version row for 0.93\n"
         "  --exit-on-stdin-eof stop when standard input closes\n");
 }
@@ -76,6 +77,9 @@ bool ParseDemoOptions(const QStringList& arguments, DemoOptions* options, QStrin
                 return false;
         } else if (a == QLatin1String("--fault-delay-ms")) {
             if (!need(readInt(value, 0, 600000, &options->faultDelayMs)))
+                return false;
+        } else if (a == QLatin1String("--picture-delay-ms")) {
+            if (!need(readInt(value, 0, 60000, &options->pictureDelayMs)))
                 return false;
         } else if (a == QLatin1String("--fault-first")) {
             if (!need(readInt(value, 0, 1000000, &options->faultFirst)))

@@ -15,7 +15,8 @@ struct DemoOptions {
     QString faults;           // comma-separated fault modes
     int faultShare = 25;      // percent of addresses hit
     int faultDelayMs = 1500;
-    int faultFirst = 0; // fail only the first n requests of an address; 0 = all
+    int faultFirst = 0;     // fail only the first n requests of an address; 0 = all
+    int pictureDelayMs = 0; // every picture answers this much later
     VersionOffer version = VersionOffer::Optional;
     bool exitOnStdinEof = false;
     bool help = false;

@@ -300,6 +300,9 @@ DemoReply ForumServer::Route(DemoHost host, const QString& path, const httplib::
             QStringLiteral("^/pic/(\\d{1,9}/[a-z0-9-]{1,40}|loading)\\.png$"));
         if (!picture.match(lower).hasMatch())
             return notFound();
+        // Late pictures let a test see a screen first and its pictures arrive afterwards.
+        if (options_.pictureDelayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(options_.pictureDelayMs));
         DemoReply r;
         r.contentType = "image/png";
         r.body = MakeThreadPicture(MixSeed(options_.seed, HashText(lower)));

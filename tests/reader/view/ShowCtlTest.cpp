@@ -131,6 +131,7 @@ TEST_F(ShowCtlTest, ScreenOfPostsIsBuiltExactly) {
     const QString picture1 = home.File("Img/1.png"), picture10 = home.File("Img/10.png");
     EXPECT_TRUE(Insert(1, a, kTime, picture1));
     EXPECT_TRUE(Insert(10, a, kTime, picture10));
+    EXPECT_TRUE(Insert(1, a, kTime, picture1));                   // announced twice, shown once
     EXPECT_FALSE(Insert(1, b, kTime, home.File("Img/none.png"))); // no such post
     EXPECT_FALSE(Insert(12, a, kTime, home.File("Img/none.png")));
     view.ResetView();

@@ -60,6 +60,24 @@ TEST_F(FetchQueuesTest, PromotePicturesMovesMatchesAheadInOrder) {
     EXPECT_EQ(DirectQueue().Size(), 0);
 }
 
+TEST_F(FetchQueuesTest, APictureIsQueuedOnceWhileItWaits) {
+    PageTask one, other;
+    one.databaseFile = QStringLiteral("one.db");
+    other.databaseFile = QStringLiteral("other.db");
+    // Stored pages queue their pictures, then the opened thread queues every one not yet
+    // fetched again; another thread's picture at the same address is its own download.
+    for (const char* address : {"p1", "p2"})
+        QueuePicture(address, one);
+    for (const char* address : {"p1", "p2", "p3"})
+        QueuePicture(address, one);
+    QueuePicture("p1", other);
+    EXPECT_EQ(DrainDirect(), QStringList({"p1", "p2", "p3", "p1"}));
+    // Once taken it can be queued again: a picture that failed is asked for anew when its
+    // thread is next opened.
+    QueuePicture("p1", one);
+    EXPECT_EQ(DirectQueue().Size(), 1);
+}
+
 TEST_F(FetchQueuesTest, QueuePictureUsesTheRegisteredStoreAndPictureType) {
     int stored = 0;
     SetPictureStore([&](WebpageInfo&) { ++stored; });
