@@ -377,6 +377,9 @@ void CQuillmereDlg::CheckFollowLimit() {
 
 void CQuillmereDlg::RunAddFollowDialog() {
     CAddFocusWebpageDlg dialog(link_, this);
+    // It stays open for more addresses; blocking only the main window leaves a reading window
+    // opened from it usable meanwhile.
+    dialog.setWindowModality(Qt::WindowModal);
     addFollowDialog_ = &dialog;
     dialog.exec();
     addFollowDialog_ = nullptr;

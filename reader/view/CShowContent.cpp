@@ -305,14 +305,15 @@ void CShowContent::LayoutControls() {
     const int columnX = w - kRightColumn;
     const int leftWidth = std::max(100, columnX - left - 8);
 
+    // Narrow buttons leave the range label room for four-digit pages at the smallest size.
     int x = left;
     for (QPushButton* b : {first_, previous_, next_, latest_}) {
-        b->setGeometry(x, top, 68, rowHeight);
-        x += 72;
+        b->setGeometry(x, top, 58, rowHeight);
+        x += 62;
     }
-    const int rightButtons = 2 * 84 + 60;
+    const int rightButtons = 2 * 84 + 54;
     rangeLabel_->setGeometry(x, top, std::max(60, left + leftWidth - x - rightButtons), rowHeight);
-    night_->setGeometry(left + leftWidth - rightButtons + 4, top, 56, rowHeight);
+    night_->setGeometry(left + leftWidth - rightButtons + 4, top, 50, rowHeight);
     refresh_->setGeometry(left + leftWidth - 2 * 84 + 4, top, 80, rowHeight);
     goThread_->setGeometry(left + leftWidth - 84 + 4, top, 80, rowHeight);
 

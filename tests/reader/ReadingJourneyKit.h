@@ -114,13 +114,16 @@ protected:
     }
 
     // Follows through the add-follow dialog, answering "read it now"; the follow number.
-    int followAndRead(const QString& address) {
+    // `whileOpen` runs after the answer, before the dialog is closed.
+    int followAndRead(const QString& address, const std::function<void()>& whileOpen = {}) {
         messages.answers = {6};
         QTimer::singleShot(0, window.get(), [&] {
             CAddFocusWebpageDlg* dialog = window->FollowList()->AddFollowDialog();
             dialog->AddressEdit()->setText(address);
             dialog->Add();
             PumpUntil([&] { return !dialog->Waiting(); }, 60000);
+            if (whileOpen)
+                whileOpen();
             dialog->reject();
         });
         window->FollowList()->RunAddFollowDialog();
