@@ -29,6 +29,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -170,6 +171,21 @@ void CShowContent::BuildControls() {
     connect(reply_, &QPushButton::clicked, this, &CShowContent::Reply);
     connect(toggle_, &QPushButton::clicked, this, &CShowContent::ToggleReplyPanel);
     connect(radios_, &QButtonGroup::idClicked, this, &CShowContent::OnRadioClicked);
+    // Keys for reading without the mouse, wherever the focus is in the window; a disabled
+    // button ignores its key as it ignores a click.
+    const struct {
+        QKeySequence key;
+        QPushButton* button;
+    } keys[] = {{QKeySequence(Qt::ALT | Qt::Key_Right), next_},
+                {QKeySequence(Qt::ALT | Qt::Key_Left), previous_},
+                {QKeySequence(Qt::ALT | Qt::Key_Home), first_},
+                {QKeySequence(Qt::ALT | Qt::Key_End), latest_},
+                {QKeySequence(Qt::Key_F5), refresh_}};
+    for (const auto& [key, target] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, target, &QPushButton::click);
+        target->setToolTip(key.toString(QKeySequence::NativeText));
+    }
     connect(renderTimer_, &QTimer::timeout, this, &CShowContent::PollRender);
     connect(refreshTimer_, &QTimer::timeout, this, &CShowContent::OnRefreshTick);
     connect(recommendTimer_, &QTimer::timeout, this, &CShowContent::ShowRecommendation);

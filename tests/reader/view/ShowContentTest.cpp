@@ -19,6 +19,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QWheelEvent>
 
 #include <QAbstractButton>
@@ -289,6 +290,41 @@ TEST_F(ShowContentTest, NextButtonAndLinkFollowTheModel) {
     window->Button(5)->click();
     EXPECT_EQ(link.operations, (std::vector<std::pair<int, int>>{{4, 0}, {4, 0}, {1, 0}, {5, 0}}));
     EXPECT_EQ(link.tips.count(QStringLiteral("TurnReadContent")), 4);
+}
+
+TEST_F(ShowContentTest, KeysTurnTheScreens) {
+    auto window = MakeWindow();
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int operation; // -1: none
+    } cases[] = {
+        {Qt::Key_Right, Qt::AltModifier, 4}, {Qt::Key_Left, Qt::AltModifier, 2},
+        {Qt::Key_Home, Qt::AltModifier, 1},  {Qt::Key_End, Qt::AltModifier, 5},
+        {Qt::Key_Right, Qt::NoModifier, -1},
+    };
+    for (bool atTheEnds : {false, true}) {
+        // At the ends of the thread "上一页" and "下一页" are off, and so are their keys.
+        SetScreen(31, 32, atTheEnds ? 0 : 30, atTheEnds ? 0 : 33);
+        Render(*window);
+        for (const auto& c : cases) {
+            link.operations.clear();
+            QTest::keyClick(window.get(), c.key, c.modifiers);
+            const bool turns = c.operation == 1 || c.operation == 5 || !atTheEnds;
+            if (c.operation >= 0 && turns) {
+                EXPECT_EQ(link.operations, (std::vector<std::pair<int, int>>{{c.operation, 0}}))
+                    << c.key << " " << atTheEnds;
+            } else {
+                EXPECT_TRUE(link.operations.empty()) << c.key << " " << atTheEnds;
+            }
+        }
+    }
+    // F5 is "立即刷新", which then waits for its answer.
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    EXPECT_EQ(link.Count(CDTRefresh), 1);
+    EXPECT_FALSE(window->Button(1019)->isEnabled());
 }
 
 TEST_F(ShowContentTest, ARenderOfNothingKeepsTheScreen) {
