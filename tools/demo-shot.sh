@@ -3,8 +3,8 @@
 # and saves what the screen shows once the reader is up:
 #   tools/demo-shot.sh [--read] [OUT.png]   (default build/screenshots/demo.png)
 # With --read it first goes the new user's way with xdotool: "我的关注", "添加关注网页", the
-# 12-page thread's address, "添加", yes to reading it now, then "高亮楼主" and "下一页" twice
-# in the reading window.
+# 12-page thread's address, "添加", yes to reading it now, then "高亮楼主", "下一页" and
+# Alt+Right in the reading window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 read_thread=0
@@ -54,7 +54,9 @@ QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x860x24" bash -c '
             width=$(xdotool getwindowgeometry "$reading" | sed -n "s/.*Geometry: \([0-9]*\)x.*/\1/p")
             click "$reading" $((width - 100)) 48 2   # "高亮楼主"
             click "$reading" 165 50 2                # "下一页"
-            click "$reading" 165 50 2
+            click "$reading" 300 300 0.5             # into the posts, then the key for "下一页"
+            xdotool key alt+Right
+            sleep 2
         else
             echo "no reading window opened" >&2
         fi
