@@ -489,8 +489,7 @@ QList<ThreadPicture> CShowContent::CollectPictures(const ShownPosts& posts) {
 }
 
 void CShowContent::InsertPictures(const QList<ThreadPicture>& pictures) {
-    for (const ThreadPicture& picture : pictures)
-        view_->InsertPicture(picture);
+    view_->InsertPictures(pictures);
 }
 
 void CShowContent::OnNewPages(int, int newestPage) {

@@ -43,6 +43,15 @@ QString Call(const char* function, const QJsonArray& arguments) {
     return QStringLiteral("(%1)(%2)").arg(QLatin1String(function), args);
 }
 
+// `function` called once for each argument list of `items`, all in one script.
+QString CallForEach(const char* function, const QJsonArray& items) {
+    const QString list = QString::fromUtf8(QJsonDocument(items).toJson(QJsonDocument::Compact));
+    return QStringLiteral("(function (f, items) {"
+                          " for (var i = 0; i < items.length; ++i) f.apply(null, items[i]);"
+                          " return items.length; })(%1, %2)")
+        .arg(QLatin1String(function), list);
+}
+
 const QString kNightScriptName = QStringLiteral("QuillmereNight");
 const QColor kNightPage(0x17, 0x18, 0x1B);
 
@@ -281,12 +290,29 @@ void CShowCtl::ResetView() {
 }
 
 void CShowCtl::AppendPosts(const ShownPosts& posts) {
+    if (posts.isEmpty())
+        return;
+    // One script for all of them, each post still added element by element: every script is
+    // compiled and run on its own in the engine's process.
+    QJsonArray items;
     for (const ShownPost& post : posts)
-        AppendPost(post);
+        items.append(QJsonArray{BuildPostHeader(post), post.content});
+    RunScript(CallForEach(kAppendPost, items));
 }
 
 void CShowCtl::AppendPost(const ShownPost& post) {
     RunScript(Call(kAppendPost, {BuildPostHeader(post), post.content}));
+}
+
+void CShowCtl::InsertPictures(const QList<ThreadPicture>& pictures) {
+    if (pictures.isEmpty())
+        return;
+    QJsonArray items;
+    for (const ThreadPicture& picture : pictures)
+        items.append(QJsonArray{QStringLiteral("第%1页").arg(picture.pageNo), picture.author,
+                                picture.time, BuildPictureHtml(picture.imgUrl),
+                                PictureSource(picture.imgUrl)});
+    RunScript(CallForEach(kInsertPicture, items));
 }
 
 void CShowCtl::InsertPicture(const ThreadPicture& picture, std::function<void(bool)> done) {

@@ -37,6 +37,8 @@ public:
     // author and time within 60 characters), once: a picture already there is not added again;
     // `done` tells whether the post was found.
     void InsertPicture(const ThreadPicture& picture, std::function<void(bool)> done = {});
+    // The same for several pictures, in one script.
+    void InsertPictures(const QList<ThreadPicture>& pictures);
     void AddNextLink();
     void AddPrevLink();
 
