@@ -30,10 +30,9 @@ public:
     void QueueReply(const QString& text) override { link_.Reply(focusPageNo_, text); }
     bool IsLoggedIn() override { return TheLoginState().loggedIn == 1; }
     void RunLogin(QWidget* parent) override {
+        // The window tells the server of a login that did not happen.
         CLoginDlg dialog(&link_, parent);
         dialog.exec();
-        if (TheLoginState().loggedIn != 1)
-            link_.LoginCancel();
     }
     void LowerHelpTip(const QString& name) override {
         for (int i = 0; i < HelpTips::kCount; ++i)

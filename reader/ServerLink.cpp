@@ -174,10 +174,6 @@ void ServerLink::ChangeVerifyCode() {
     channel_.QueueSmall(MakeSmall(CDTChangeVerifyCode));
 }
 
-void ServerLink::LoginCancel() {
-    channel_.QueueSmall(MakeSmall(CDTLoginCancel));
-}
-
 void ServerLink::FindServer() {
     channel_.QueueSmall(MakeSmall(CDTFindSvr));
 }

@@ -58,7 +58,6 @@ public:
     void Follow(const QString& address, const QString& label);
     void Login(const QString& userName, const QString& password, const QString& verifyCode);
     void ChangeVerifyCode();
-    void LoginCancel();
     void FindServer();
     void WriteServerLog();
     void AppExit();

@@ -259,15 +259,19 @@ TEST_F(ReadingModes, AGrowingThreadAndAReplyAreAppendedToTheOpenScreen) {
     ASSERT_TRUE(PumpUntil([&] { return shown->Button(1019)->isEnabled(); }, 35000));
     expectScreenFromPage3();
 
-    // A reply; the first password is wrong, so the forum asks for a verification code.
-    int loginStep = 0;
+    // A reply. The first login is cancelled: nothing is sent and the text stays. Then the
+    // first password is wrong, so the forum asks for a verification code.
+    int loginStep = -1;
     QTimer loginHand;
     loginHand.setInterval(50);
     QObject::connect(&loginHand, &QTimer::timeout, [&] {
         CLoginDlg* dialog = CLoginDlg::OpenDialog();
         if (!dialog || !dialog->LoginButton()->isEnabled())
             return;
-        if (loginStep == 0) {
+        if (loginStep == -1) {
+            loginStep = 0;
+            dialog->reject();
+        } else if (loginStep == 0) {
             loginStep = 1;
             dialog->UserEdit()->setText(QStringLiteral("demo"));
             dialog->PasswordEdit()->setText(QStringLiteral("wrong-password"));
@@ -286,6 +290,10 @@ TEST_F(ReadingModes, AGrowingThreadAndAReplyAreAppendedToTheOpenScreen) {
     shown->Button(1029)->click();
     const QString replyText = QStringLiteral("追更到这里了 \"引号\" & <尖括号>");
     shown->ReplyEditor()->setPlainText(replyText);
+    shown->Button(1016)->click();
+    ASSERT_EQ(loginStep, 0);
+    EXPECT_EQ(shown->ReplyEditor()->toPlainText(), replyText);
+    EXPECT_TRUE(shown->Button(1016)->isEnabled());
     shown->Button(1016)->click();
     loginHand.stop();
     EXPECT_EQ(loginStep, 2);
@@ -314,6 +322,10 @@ TEST_F(ReadingModes, AGrowingThreadAndAReplyAreAppendedToTheOpenScreen) {
     EXPECT_EQ(shown->ShownPostList().last().content.trimmed(), replyText);
     expectScreenFromPage3();
     EXPECT_EQ(rendered, 0) << "new posts came as a new screen";
+    // The server heard of the cancelled login once (its log names that code "NoDefine", and no
+    // other code the reader sends).
+    const QString log = QString::fromStdString(serverLogTail());
+    EXPECT_EQ(log.count(QStringLiteral("OnCopyData = NoDefine")), 1) << log.toStdString();
 }
 
 } // namespace
