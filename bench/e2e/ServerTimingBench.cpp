@@ -30,14 +30,10 @@ struct ProcessUse {
 
 ProcessUse UseOf(qint64 pid) {
     ProcessUse use;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 12)
-            use.cpuSeconds = double(fields[11].toLongLong() + fields[12].toLongLong()) /
-                             double(sysconf(_SC_CLK_TCK));
-    }
+    const QList<QByteArray> fields = ProcessStatFields(pid);
+    if (fields.size() > 12)
+        use.cpuSeconds = double(fields[11].toLongLong() + fields[12].toLongLong()) /
+                         double(sysconf(_SC_CLK_TCK));
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (status.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : status.readAll().split('\n'))
@@ -45,13 +41,6 @@ ProcessUse UseOf(qint64 pid) {
                 use.peakKb = line.mid(6).trimmed().split(' ').first().toLong();
     }
     return use;
-}
-
-QList<qint64> Descendants(qint64 pid) {
-    QList<qint64> found = ChildProcesses(pid);
-    for (qsizetype i = 0, n = found.size(); i < n; ++i)
-        found += Descendants(found[i]);
-    return found;
 }
 
 // One server with its forum, home and stand-in reader.
@@ -138,7 +127,7 @@ void PrintSeries(const char* what, QList<qint64> values) {
 
 long PeakOfServerAndHelpers(const ServerProcess& server, long* helpersKb) {
     *helpersKb = 0;
-    for (qint64 helper : Descendants(server.Pid()))
+    for (qint64 helper : DescendantProcesses(server.Pid()))
         *helpersKb += UseOf(helper).peakKb;
     return UseOf(server.Pid()).peakKb;
 }

@@ -3,6 +3,7 @@
 // included); the window's own part of that, from the model's "operation done"; and from a
 // new-pages message to the appended posts in the document. Then the memory of this process
 // and its web engine helpers with 1 and with 10 reading windows open. Prints its figures.
+#include "common/ProcessTree.h"
 #include "common/ProgramDirectory.h"
 #include "reader/model/ReadingModelRegistry.h"
 #include "reader/view/CShowContent.h"
@@ -136,43 +137,13 @@ void Print(const char* what, std::vector<double> ms) {
                 ms[ms.size() / 2], ms[ms.size() * 9 / 10], ms.front(), ms.size());
 }
 
-long PssKb(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').first().toLong();
-    return 0;
-}
-
-QList<qint64> Children(qint64 pid) {
-    QList<qint64> found;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool ok = false;
-        const qint64 child = entry.toLongLong(&ok);
-        if (!ok)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == pid)
-            found.append(child);
-    }
-    for (qsizetype i = 0, n = found.size(); i < n; ++i)
-        found += Children(found[i]);
-    return found;
-}
-
 void PrintMemory(const char* what) {
     const qint64 self = QCoreApplication::applicationPid();
-    const long own = PssKb(self);
+    const long own = ProcessPssKb(self);
     long helpers = 0;
-    const QList<qint64> children = Children(self);
+    const QList<qint64> children = DescendantProcesses(self);
     for (qint64 child : children)
-        helpers += PssKb(child);
+        helpers += ProcessPssKb(child);
     std::printf(
         "%-22s reader %6.1f MB   web engine helpers (%lld) %6.1f MB   total %6.1f MB (PSS)\n", what,
         own / 1024.0, static_cast<long long>(children.size()), helpers / 1024.0,

@@ -67,35 +67,3 @@ void ServerProcess::Kill() {
 bool ServerProcess::WaitForEnd(int timeoutMs) {
     return process_.waitForFinished(timeoutMs);
 }
-
-namespace {
-
-// The fields of /proc/PID/stat after the name, which may hold spaces: state first.
-QList<QByteArray> StatFields(qint64 pid) {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray text = stat.readAll();
-    return text.mid(text.lastIndexOf(')') + 2).split(' ');
-}
-
-} // namespace
-
-QList<qint64> ChildProcesses(qint64 pid) {
-    QList<qint64> children;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool isNumber = false;
-        const qint64 child = entry.toLongLong(&isNumber);
-        if (!isNumber)
-            continue;
-        const QList<QByteArray> fields = StatFields(child);
-        if (fields.size() > 1 && fields[1].toLongLong() == pid)
-            children.append(child);
-    }
-    return children;
-}
-
-bool ProcessExists(qint64 pid) {
-    const QList<QByteArray> fields = StatFields(pid);
-    return !fields.isEmpty() && !fields[0].startsWith('Z');
-}

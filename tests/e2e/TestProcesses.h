@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ProcessTree.h"
+
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -39,8 +41,3 @@ private:
     QString home_;
     QProcess process_;
 };
-
-// The processes whose parent is `pid` (from /proc).
-QList<qint64> ChildProcesses(qint64 pid);
-// True while the process exists and is not a zombie.
-bool ProcessExists(qint64 pid);

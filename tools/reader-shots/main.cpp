@@ -3,6 +3,7 @@
 // each into DIR/reader-<name>.png. Questions are answered "否" and notices taken, so nothing
 // waits for a user.
 //   ReaderShots --home HOME --screenshots DIR
+#include "common/ProcessTree.h"
 #include "common/ProgramDirectory.h"
 #include "common/Settings.h"
 #include "reader/CAddFocusWebpageDlg.h"
@@ -74,49 +75,19 @@ bool Capture(QWidget* window, const QString& path) {
     return saved;
 }
 
-// Proportional set size of a process in kB (its share of shared pages), from smaps_rollup.
-qint64 PssKb(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').first().toLongLong();
-    return 0;
-}
-
-// The processes below `pid` (the web engine's helpers), from /proc.
-QList<qint64> Descendants(qint64 pid) {
-    QList<qint64> found;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool isNumber = false;
-        const qint64 child = entry.toLongLong(&isNumber);
-        if (!isNumber)
-            continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(child));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == pid)
-            found << child << Descendants(child);
-    }
-    return found;
-}
-
 void ReportMemory(const char* name) {
     const qint64 self = QCoreApplication::applicationPid();
     qint64 helpers = 0;
     int count = 0;
-    for (qint64 pid : Descendants(self)) {
+    for (qint64 pid : DescendantProcesses(self)) {
         QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
         if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("QtWebEngineProcess")) {
-            helpers += PssKb(pid);
+            helpers += ProcessPssKb(pid);
             ++count;
         }
     }
     std::printf("memory %-14s reader %6.1f MB, %d web engine helpers %6.1f MB (PSS)\n", name,
-                PssKb(self) / 1024.0, count, helpers / 1024.0);
+                ProcessPssKb(self) / 1024.0, count, helpers / 1024.0);
 }
 
 // A verification picture like the forum's: four digits on a light noise.
