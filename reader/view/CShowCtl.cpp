@@ -43,6 +43,16 @@ QString Call(const char* function, const QJsonArray& arguments) {
     return QStringLiteral("(%1)(%2)").arg(QLatin1String(function), args);
 }
 
+// The arguments of kAppendPost and kInsertPicture.
+QJsonArray PostArguments(const ShownPost& post) {
+    return {BuildPostHeader(post), post.content};
+}
+
+QJsonArray PictureArguments(const ThreadPicture& picture) {
+    return {QStringLiteral("第%1页").arg(picture.pageNo), picture.author, picture.time,
+            BuildPictureHtml(picture.imgUrl), PictureSource(picture.imgUrl)};
+}
+
 // `function` called once for each argument list of `items`, all in one script.
 QString CallForEach(const char* function, const QJsonArray& items) {
     const QString list = QString::fromUtf8(QJsonDocument(items).toJson(QJsonDocument::Compact));
@@ -296,12 +306,12 @@ void CShowCtl::AppendPosts(const ShownPosts& posts) {
     // compiled and run on its own in the engine's process.
     QJsonArray items;
     for (const ShownPost& post : posts)
-        items.append(QJsonArray{BuildPostHeader(post), post.content});
+        items.append(PostArguments(post));
     RunScript(CallForEach(kAppendPost, items));
 }
 
 void CShowCtl::AppendPost(const ShownPost& post) {
-    RunScript(Call(kAppendPost, {BuildPostHeader(post), post.content}));
+    RunScript(Call(kAppendPost, PostArguments(post)));
 }
 
 void CShowCtl::InsertPictures(const QList<ThreadPicture>& pictures) {
@@ -309,16 +319,12 @@ void CShowCtl::InsertPictures(const QList<ThreadPicture>& pictures) {
         return;
     QJsonArray items;
     for (const ThreadPicture& picture : pictures)
-        items.append(QJsonArray{QStringLiteral("第%1页").arg(picture.pageNo), picture.author,
-                                picture.time, BuildPictureHtml(picture.imgUrl),
-                                PictureSource(picture.imgUrl)});
+        items.append(PictureArguments(picture));
     RunScript(CallForEach(kInsertPicture, items));
 }
 
 void CShowCtl::InsertPicture(const ThreadPicture& picture, std::function<void(bool)> done) {
-    const QJsonArray arguments{QStringLiteral("第%1页").arg(picture.pageNo), picture.author,
-                               picture.time, BuildPictureHtml(picture.imgUrl),
-                               PictureSource(picture.imgUrl)};
+    const QJsonArray arguments = PictureArguments(picture);
     if (done)
         RunScript(Call(kInsertPicture, arguments),
                   [done = std::move(done)](const QVariant& v) { done(v.toInt() == 1); });
