@@ -372,7 +372,9 @@ bool RecordImageDownload(const QString& dbFile, const QString& address, bool suc
     if (!found)
         return true; // not one of this thread's pictures
     if (succeeded) {
-        if (state.getOK != 1 && !WriteImageData(dbFile, address, bytes))
+        if (state.getOK == 1)
+            return true; // stored by an earlier download, which was announced then
+        if (!WriteImageData(dbFile, address, bytes))
             return false;
         if (stored)
             *stored = true;

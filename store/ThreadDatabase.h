@@ -46,7 +46,8 @@ bool SaveImageData(const QString& dbFile, const QList<ThreadPicture>& pictures);
 // The state of one address; true with `state` untouched when the address has no row.
 bool ReadImageState(const QString& dbFile, const QString& address, PictureState& state);
 // Stores a downloaded picture, or spends one of its two attempts when the download failed.
-// `stored` (when given) tells whether the picture's bytes are now in the file.
+// `stored` (when given) tells whether this call wrote the picture's bytes: false when an earlier
+// download had stored them already.
 bool RecordImageDownload(const QString& dbFile, const QString& address, bool succeeded,
                          const QByteArray& bytes, bool* stored = nullptr);
 // Stores the bytes and marks the picture fetched; false when nothing was written.

@@ -31,18 +31,12 @@ void PictureDownloaded(WebpageInfo& request) {
         RecordImageDownload(db, request.address, false, {});
         return;
     }
-    // A second download of a stored picture (queued again while the first was under way) was
-    // announced with the first.
-    PictureState before;
-    if (ReadImageState(db, request.address, before) && before.getOK == 1) {
-        request.body.clear();
-        return;
-    }
     bool stored = false;
     const bool recorded = RecordImageDownload(db, request.address, true, request.body, &stored);
     request.body.clear();
     // The reader reads the picture from the file as soon as it hears of it: a picture that
-    // could not be written stays not downloaded and is not announced.
+    // could not be written stays not downloaded and is not announced. One that an earlier
+    // download stored (it was queued again meanwhile) was announced then.
     if (!recorded || !stored) {
         if (!recorded)
             Log(QStringLiteral("Store picture failed: ") + request.address, LogError);

@@ -278,12 +278,16 @@ TEST_F(ThreadDatabaseTest, PicturesSharedByPostsAndTheirTwoAttempts) {
         EXPECT_EQ(state.getOK, 0);
     }
     const QByteArray bytes("\x89PNG\0\r\n\x1a\0binary", 16);
-    ASSERT_TRUE(RecordImageDownload(db, shared, true, bytes));
+    bool stored = false;
+    ASSERT_TRUE(RecordImageDownload(db, shared, true, bytes, &stored));
+    EXPECT_TRUE(stored);
     ASSERT_TRUE(ListMissingImages(db, 1, 9, missing));
     EXPECT_EQ(missing, QStringList{"http://img/far.gif"});
 
-    // A later success of a stored picture keeps the first bytes.
-    ASSERT_TRUE(RecordImageDownload(db, shared, true, QByteArray("other")));
+    // A later success of a stored picture keeps the first bytes and stores nothing, so it is
+    // not announced a second time.
+    ASSERT_TRUE(RecordImageDownload(db, shared, true, QByteArray("other"), &stored));
+    EXPECT_FALSE(stored);
     const DbRowList row =
         Select(QStringLiteral("select GetOK, FileExt, hex(DATA) from ImgData where ImgUrl='") +
                shared + "';");
