@@ -151,6 +151,11 @@ protected:
         return done;
     }
 
+    // Picks one of the two modes without a list (0 or 1) unless the window shows it already.
+    bool showMode(CShowContent* shown, int mode) {
+        return shown->ViewMode() == mode || clickAndRender(shown, shown->Radio(mode));
+    }
+
     // A script's value in the post view.
     QVariant evalInView(CShowContent* shown, const QString& script) {
         bool answered = false;

@@ -186,9 +186,7 @@ TEST_F(ReadingJourney, ReadingForwardAcrossTheGapOfALongThread) {
     const QList<ForumPost> forumSide = forumPosts(1002);
     ASSERT_EQ(forumSide.size(), 1600);
 
-    if (shown->ViewMode() != 1) {
-        ASSERT_TRUE(clickAndRender(shown, shown->Radio(1)));
-    }
+    ASSERT_TRUE(showMode(shown, 1));
     ASSERT_TRUE(clickAndRender(shown, shown->Button(6)));
     qsizetype at = 0; // the forum's index of the screen's first post
     while (forumSide[at].page <= 14) {

@@ -127,9 +127,7 @@ TEST_F(ReadingModes, EveryListModeShowsWhatTheForumHas) {
     ASSERT_FALSE(word.isEmpty());
 
     // Everyone, with the starter in red.
-    if (shown->ViewMode() != 1) {
-        ASSERT_TRUE(clickAndRender(shown, shown->Radio(1)));
-    }
+    ASSERT_TRUE(showMode(shown, 1));
     readThroughAndCompare(shown, posts,
                           [&](const ForumPost& post) { return post.author == starter; });
 
@@ -178,9 +176,7 @@ TEST_F(LatePictures, APictureAppearsUnderItsPostWhenTheServerAnnouncesIt) {
     const QList<ForumPost> posts = forumPosts(1003);
     ASSERT_EQ(posts.size(), 60);
 
-    if (shown->ViewMode() != 1) {
-        ASSERT_TRUE(clickAndRender(shown, shown->Radio(1)));
-    }
+    ASSERT_TRUE(showMode(shown, 1));
     ASSERT_TRUE(clickAndRender(shown, shown->Button(6)));
     int rendered = 0;
     QObject::connect(shown, &CShowContent::ScreenRendered, [&rendered] { ++rendered; });
@@ -229,9 +225,7 @@ TEST_F(ReadingModes, AGrowingThreadAndAReplyAreAppendedToTheOpenScreen) {
     ASSERT_NE(shown, nullptr);
     ASSERT_TRUE(PumpUntil([&] { return cell(followNo, 3) == QStringLiteral("3/3"); }, 60000))
         << cell(followNo, 3).toStdString();
-    if (shown->ViewMode() != 1) {
-        ASSERT_TRUE(clickAndRender(shown, shown->Radio(1)));
-    }
+    ASSERT_TRUE(showMode(shown, 1));
     // The screen that begins with the newest page has room for two pages more.
     ASSERT_TRUE(actAndRender(shown, [&] { shown->GotoPage(3); }));
     ASSERT_EQ(shown->ShownPostList().size(), 10);
